@@ -1,0 +1,311 @@
+#include "calculate.h"
+
+#include "leading_number.h"
+#include "number_format.h"
+
+#include <cmath>
+
+const QString Too_Many_Fixtures_Message = QStringLiteral("Sorry, too many fixtures to calculate!");
+const QString Meter_Not_Large_Enough_Message = QStringLiteral("Sorry, a meter is not large enough!");
+const QString Upsize_Failed_Message = QStringLiteral(
+    "Up sizing meter two times failed to achieve required pressure at controlling fixture.");
+const QString Upsize_Disabled_Message = QStringLiteral(
+    "Available pressure does not meet required pressure for controlling fixture and up sizing meter is disabled.");
+const QString No_Larger_Meter_Message = QStringLiteral(
+    "Available pressure does not meet required pressure for controlling fixture, and the meter list "
+    "holds no larger meter to up size to. Choose a meter list with larger meters or check the pressure details.");
+
+namespace {
+
+constexpr double Flow_Exponent = 1.852;
+constexpr double Diameter_Exponent = 4.8655;
+constexpr double Inches_Per_Foot = 12;
+constexpr double Friction_Coefficient = 17076;
+constexpr double Feet_Per_Psi = 2.31;
+constexpr double A_Value_Length = 100;
+constexpr int Most_Evaluations = 3;
+
+const QString Upsized_Suffix = QStringLiteral(" [Upsized]");
+const QString Fail_Suffix = QStringLiteral(" [Fail]");
+
+// A result that is not a finite number is shown as 0 rather than as a
+// meaningless text.
+double Finite(double value)
+{
+    return std::isfinite(value) ? value : 0.0;
+}
+
+} // namespace
+
+const Fixture_Table &Table_In_Force(const Sizing_Job &job, const Fixture_Table &private_table,
+                                    const Fixture_Table &public_table)
+{
+    return job.Use_Type == Use_Kind::Private ? private_table : public_table;
+}
+
+Grid_View Refresh_Fixture_Grid(Sizing_Job &job, const Fixture_Table &private_table,
+                               const Fixture_Table &public_table)
+{
+    Grid_View view;
+    const Fixture_Table &table = Table_In_Force(job, private_table, public_table);
+    const int rows = std::min(table.Row_Count(), Grid_Rows);
+    const int public_rows = std::min(public_table.Row_Count(), Grid_Rows);
+    for (int r = 0; r < Grid_Rows; ++r) {
+        const bool in_table = r < rows;
+        view.Enabled[r] = in_table;
+        view.Button_Face[r] = !in_table;
+        if (in_table) {
+            const Fixture_Row &row = table.Rows[r];
+            view.Labels[r] = job.Description_Mode == 1 ? row.Code_Description : row.Plain_Description;
+        }
+    }
+    if (job.Use_Type == Use_Kind::Private) {
+        for (int r = 0; r < public_rows; ++r) {
+            if (job.Fixture_Count[r] == Note_A_Marker)
+                job.Fixture_Count[r] = job.Saved_Count_Text[r];
+        }
+    } else {
+        for (int r = 0; r < public_rows; ++r) {
+            if (!public_table.Rows[r].Note_A)
+                continue;
+            job.Saved_Count_Text[r] = job.Fixture_Count[r];
+            job.Fixture_Count[r] = Note_A_Marker;
+            view.Enabled[r] = false;
+        }
+    }
+    view.Note_Exists = !job.Note.isEmpty();
+    return view;
+}
+
+double Total_Fixture_Units(const Sizing_Job &job, const Fixture_Table &table)
+{
+    const int rows = std::min(table.Row_Count(), Grid_Rows);
+    double total = 0;
+    for (int r = 0; r < rows; ++r) {
+        if (table.Rows[r].Fixture_Units != 0)
+            total += Leading_Number(job.Fixture_Count[r]) * table.Rows[r].Fixture_Units;
+    }
+    return total;
+}
+
+bool Design_Flow_Of(double fixture_units, Flush_Kind flush, const Flow_Conversion_Table &table,
+                    const QString &irrigation_flow, const QString &note_a_flow, double &flow)
+{
+    const int n = table.Row_Count();
+    const auto column = [&](int k) {
+        if (k == 0)
+            return 0.0;
+        const Flow_Conversion_Point &p = table.Rows[k - 1];
+        return flush == Flush_Kind::Tank ? p.Tank_Flow : p.Quick_Flush_Flow;
+    };
+    const auto units = [&](int k) { return k == 0 ? 0.0 : table.Rows[k - 1].Fixture_Units; };
+
+    if (fixture_units > units(n))
+        return false;
+    flow = 0;
+    if (n > 0) {
+        for (int k = 1; k <= n; ++k) {
+            if (fixture_units <= units(k)) {
+                const double span = units(k) - units(k - 1);
+                // Two points at the same fixture units: take the upper point's flow.
+                flow = span == 0 ? column(k)
+                                 : column(k - 1) + (fixture_units - units(k - 1)) * (column(k) - column(k - 1)) / span;
+                break;
+            }
+        }
+    }
+    flow += Leading_Number(irrigation_flow) + Leading_Number(note_a_flow);
+    flow = Finite(flow);
+    return true;
+}
+
+double Hazen_Williams_Loss(double flow, double length, double c_factor, double diameter)
+{
+    if (flow <= 0 || c_factor <= 0 || diameter <= 0)
+        return 0;
+    return Finite(std::pow(flow, Flow_Exponent) * length
+                  / (std::pow(c_factor, Flow_Exponent) * Friction_Coefficient
+                     * std::pow(diameter / Inches_Per_Foot, Diameter_Exponent))
+                  / Feet_Per_Psi);
+}
+
+double Meter_Loss(const Meter_Entry &meter, double flow)
+{
+    if (flow <= 0)
+        return 0;
+    // The curve from 0 gpm / 0 psi through the loss points; a point at 0 gpm
+    // or below adds nothing.
+    double q0 = 0, h0 = 0;     // start of the current segment
+    double q_prev = 0, h_prev = 0, q_last = 0, h_last = 0;
+    bool any = false;
+    for (int p = 0; p < 3; ++p) {
+        const double q = meter.Loss_Point_Flow[p];
+        const double h = meter.Loss_Point_Loss[p];
+        if (q <= 0)
+            continue;
+        if (flow <= q) {
+            if (q == q0)
+                return h;
+            return Finite(h0 + (flow - q0) * (h - h0) / (q - q0));
+        }
+        q_prev = q0;
+        h_prev = h0;
+        q0 = q_last = q;
+        h0 = h_last = h;
+        any = true;
+    }
+    if (!any)
+        return 0;
+    // Beyond the last point: the last segment goes on in a straight line.
+    if (q_last == q_prev)
+        return h_last;
+    return Finite(h_last + (flow - q_last) * (h_last - h_prev) / (q_last - q_prev));
+}
+
+int Meter_Font_Points(const QString &meter_text)
+{
+    const qsizetype n = meter_text.size();
+    return n <= 15 ? 12 : n <= 27 ? 11 : 10;
+}
+
+void Evaluate_Pressure(Sizing_Job &job, const Meter_List &meters, QStringList &messages)
+{
+    const double d = job.Design_Flow;
+    const double irrigation = Leading_Number(job.Irrigation_Flow);
+    const bool inside = job.Meter_Inside();
+    const double required = job.Pressure_Fixture.Number();
+    const bool no_upsize = job.No_Upsize.Number() != 0;
+
+    job.Upsize_Count = 1;
+    job.Pressure_Evaluated = true;
+    job.No_Larger_Meter = false;
+    for (;;) {
+        const Meter_Entry *meter = meters.Entry(job.Meter_Index);
+        job.Loss_Meter = meter ? Meter_Loss(*meter, d) : 0;
+        job.Loss_Service_1 = Hazen_Williams_Loss(d, job.Len_Main_CB.Number(), job.C_Service_1.Number(),
+                                                 job.Dia_Service_1.Number());
+        job.Loss_Service_2 = Hazen_Williams_Loss(d, job.Len_CB_Meter.Number(), job.C_Service_2.Number(),
+                                                 job.Dia_Service_2.Number());
+        const double main_to_meter = job.Elev_Main_Meter.Number() / Feet_Per_Psi;
+        job.Pressure_After_Meter = job.Pressure_Min_Main.Number() - job.Loss_Meter - job.Loss_Service_1
+                                   - (inside ? job.Loss_Service_2 : 0) - main_to_meter;
+        // Irrigation does not run through the building plumbing; the Note A flow does.
+        job.A_Value = A_Value_Length * Hazen_Williams_Loss(d - irrigation, 1.0, job.C_Plumbing.Number(),
+                                                           job.Dia_Plumbing.Number());
+        job.Loss_Plumbing = job.A_Value / A_Value_Length * job.Len_Meter_Fixture.Number() * job.Len_Factor.Number();
+        job.Pressure_At_Fixture = job.Pressure_After_Meter - (inside ? 0 : job.Loss_Service_2) - job.Loss_Plumbing
+                                  - job.Pressure_Treatment.Number() - job.Elev_Meter_Fixture.Number() / Feet_Per_Psi;
+        job.Pressure_At_Fixture = Finite(job.Pressure_At_Fixture);
+        job.Pressure_After_Meter = Finite(job.Pressure_After_Meter);
+        job.Loss_Plumbing = Finite(job.Loss_Plumbing);
+        job.Pressure_Fixture_Text = Format_Number(job.Pressure_At_Fixture, Number_Pattern::Fixed_1) + QStringLiteral(" psi");
+        job.Pressure_Color = 0;
+        job.Pressure_Failed = false;
+
+        if (!(job.Pressure_At_Fixture < required))
+            return;
+        if (no_upsize) {
+            job.Pressure_Color = 255;
+            messages << Upsize_Disabled_Message;
+            job.Meter_Label += Fail_Suffix;
+            job.Pressure_Failed = true;
+            return;
+        }
+        if (job.Upsize_Count >= Most_Evaluations) {
+            // The third evaluation fell short: the result stays on the last meter evaluated.
+            job.Upsize_Count = Most_Evaluations + 1;
+            job.Pressure_Color = 255;
+            messages << Upsize_Failed_Message;
+            job.Meter_Label = (meter ? meter->Size_Label : QString()) + Fail_Suffix;
+            job.Pressure_Failed = true;
+            return;
+        }
+        if (job.Meter_Index + 1 > meters.Count()) {
+            // No larger meter in the list: the result stays on this meter.
+            job.Pressure_Color = 255;
+            messages << No_Larger_Meter_Message;
+            job.Meter_Label = (meter ? meter->Size_Label : QString()) + Fail_Suffix;
+            job.Pressure_Failed = true;
+            job.No_Larger_Meter = true;
+            return;
+        }
+        ++job.Upsize_Count;
+        ++job.Meter_Index;
+        job.Meter_Label = meters.Entry(job.Meter_Index)->Size_Label + Upsized_Suffix;
+    }
+}
+
+Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table, const Fixture_Table &public_table,
+                       const Flow_Conversion_Table &conversion, const Meter_List &meters, bool sound_on)
+{
+    Calc_Outcome out;
+    Clear_Results(job);
+
+    job.Fixture_Units = Finite(Total_Fixture_Units(job, Table_In_Force(job, private_table, public_table)));
+    job.Fixture_Units_Text = Format_Number(job.Fixture_Units, Number_Pattern::Optional_1);
+
+    double flow = 0;
+    if (Design_Flow_Of(job.Fixture_Units, job.Flush_Type, conversion, job.Irrigation_Flow, job.NoteA_Flow, flow)) {
+        job.Design_Flow = flow;
+        job.Design_Flow_Text = Format_Number(flow, Number_Pattern::Optional_1) + QStringLiteral(" gpm");
+    } else {
+        job.Design_Flow_Oops = true;
+        job.Design_Flow_Text = Oops_Marker + QStringLiteral(" gpm");
+        out.Messages << Too_Many_Fixtures_Message;
+    }
+
+    // The first meter whose limit is not exceeded; limits equal to the flow pass.
+    const int n = meters.Count();
+    const auto limit = [&](int k) {
+        const Meter_Entry *e = meters.Entry(k);
+        return job.Flow_Basis == Flow_Kind::Maximum ? e->Max_Flow : e->Max_Continuous_Flow;
+    };
+    job.Meter_Index = 0;
+    if (!job.Design_Flow_Oops && n > 0 && job.Design_Flow <= limit(n)) {
+        for (int k = 1; k <= n; ++k) {
+            if (job.Design_Flow <= limit(k)) {
+                job.Meter_Index = k;
+                job.Meter_Label = meters.Entry(k)->Size_Label;
+                break;
+            }
+        }
+    }
+    const bool meter_found = job.Meter_Index > 0;
+    if (!meter_found) {
+        job.Meter_Label = Oops_Marker;
+        out.Messages << Meter_Not_Large_Enough_Message;
+    }
+
+    for (Loose_Value *v : {&job.Dia_Service_1, &job.Dia_Service_2, &job.C_Service_1, &job.C_Service_2}) {
+        if (v->Is_Empty_Text())
+            *v = Loose_Value::Of_Number(0);
+    }
+
+    const bool evaluate = meter_found && job.Use_Pressure && job.C_Service_1.Number() > 0
+                          && job.C_Service_2.Number() > 0 && job.Dia_Service_1.Number() > 0
+                          && job.Dia_Service_2.Number() > 0 && job.Dia_Plumbing.Number() > 0
+                          && job.C_Plumbing.Number() > 0;
+    if (evaluate) {
+        Evaluate_Pressure(job, meters, out.Messages);
+    } else {
+        job.Pressure_Fixture_Text = QStringLiteral("n/a");
+        job.Pressure_Color = 0;
+    }
+
+    if (meter_found) {
+        const Meter_Entry *chosen = meters.Entry(job.Meter_Index);
+        job.Meter_Size_Text = job.Meter_Label + u' ' + (chosen ? chosen->Make : QString());
+    } else {
+        job.Meter_Size_Text = Oops_Marker;
+    }
+    out.Meter_Font_Points = Meter_Font_Points(job.Meter_Size_Text);
+    out.Play_Sound = sound_on;
+
+    if (evaluate && !job.Pressure_Failed && job.Upsize_Count > 1) {
+        const int steps = job.Upsize_Count - 1;
+        out.Messages << QStringLiteral("Meter up sized ") + QString::number(steps)
+                            + (steps == 1 ? QStringLiteral(" meter size to meet pressure requirements.")
+                                          : QStringLiteral(" meter sizes to meet pressure requirements."));
+    }
+    return out;
+}

@@ -1,0 +1,96 @@
+#include "data_file.h"
+
+#include "text_codec.h"
+
+Data_File_Reader::Data_File_Reader(const QString &path)
+    : file_(path)
+{
+    open_ = file_.open(QIODevice::ReadOnly);
+}
+
+bool Data_File_Reader::Fill_Line()
+{
+    if (!open_ || scanned_ >= Max_File_Bytes || file_.atEnd())
+        return false;
+    QByteArray bytes = file_.readLine(Max_Line_Bytes + 1);
+    if (bytes.isEmpty() && !file_.atEnd())
+        return false; // read error
+    scanned_ += bytes.size();
+    if (!bytes.endsWith('\n') && !file_.atEnd()) {
+        // Too long a line: skip to its end without keeping it.
+        char chunk[8192];
+        for (;;) {
+            const qint64 got = file_.readLine(chunk, sizeof chunk);
+            if (got <= 0)
+                break;
+            scanned_ += got;
+            if (chunk[got - 1] == '\n' || scanned_ >= Max_File_Bytes)
+                break;
+        }
+    }
+    while (bytes.endsWith('\n') || bytes.endsWith('\r'))
+        bytes.chop(1);
+    line_ = Decode_1252(bytes);
+    pos_ = 0;
+    have_line_ = true;
+    return true;
+}
+
+QString Data_File_Reader::Take_Value(bool trim_trailing)
+{
+    while (pos_ < line_.size() && (line_[pos_] == u' ' || line_[pos_] == u'\t'))
+        ++pos_;
+    QString value;
+    if (pos_ < line_.size() && line_[pos_] == u'"') {
+        const qsizetype close = line_.indexOf(u'"', pos_ + 1);
+        const qsizetype end = close < 0 ? line_.size() : close;
+        value = line_.mid(pos_ + 1, end - pos_ - 1);
+        pos_ = close < 0 ? line_.size() : close + 1;
+        // Anything up to the next comma belongs to no value.
+        const qsizetype comma = line_.indexOf(u',', pos_);
+        pos_ = comma < 0 ? line_.size() : comma + 1;
+        if (comma < 0)
+            have_line_ = false;
+        return value;
+    }
+    const qsizetype comma = line_.indexOf(u',', pos_);
+    const qsizetype end = comma < 0 ? line_.size() : comma;
+    value = line_.mid(pos_, end - pos_);
+    if (trim_trailing) {
+        while (!value.isEmpty() && (value.back() == u' ' || value.back() == u'\t'))
+            value.chop(1);
+    }
+    pos_ = comma < 0 ? line_.size() : comma + 1;
+    if (comma < 0)
+        have_line_ = false;
+    return value;
+}
+
+bool Data_File_Reader::Next_Line_Value(QString &value)
+{
+    if (!Fill_Line())
+        return false;
+    value = Take_Value(false);
+    have_line_ = false;
+    return true;
+}
+
+bool Data_File_Reader::Next_Value(QString &value)
+{
+    if (!have_line_ && !Fill_Line())
+        return false;
+    value = Take_Value(true);
+    return true;
+}
+
+QString Column_Text(const QString &line, int first, int last)
+{
+    if (first < 1 || last < first || line.size() < first)
+        return QString();
+    return line.mid(first - 1, last - first + 1);
+}
+
+bool Has_Tag(QStringView line, QStringView tag)
+{
+    return line.startsWith(tag);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "calculate.h"
+#include "sizing_job.h"
+#include "tables.h"
+
+#include <QString>
+
+// Everything the main window holds besides its widgets: the job, the
+// tables, the settings fields, the job-file state and the paths. Commands
+// work on this state; the window shows it.
+struct Program_State {
+    QString Version = Program_Version;
+    QString App_Path; // the program folder without a trailing "/"; "" at the root
+    QString File1, File2, File3, File5;
+
+    Settings_Fields Settings;
+    Sizing_Job Job;
+
+    Fixture_Table Table1; // private use
+    Fixture_Table Table2; // public use
+    Flow_Conversion_Table Table3;
+    Meter_List Meters;    // the current meter list
+
+    int Flag_Save = 0;
+    QString Job_File_Name;
+    QString Current_Path;
+    QString Load_Command;
+    QString filename;
+    QString File_Version;
+    int Spot1 = 0;
+    int Startup = 0;
+
+    // Calculate on this state's job and tables.
+    Calc_Outcome Calculate_Job();
+    // Refresh_Fixture_Grid on this state's job and tables.
+    Grid_View Refresh_Grid();
+    // Full path of a file in the program folder.
+    QString Program_File(const QString &name) const;
+};
+
+// The program folder as the program uses it: without a trailing "/", and
+// the root folder as the empty text (so a file there is "/Table-1.dat").
+QString App_Path_Of(const QString &folder);
+
+// Startup steps that need no window: paths, version, command line.
+void Set_Program_Paths(Program_State &state, const QString &program_folder);
+
+// Reads "Table-1.dat", "Table-2.dat" and "Table-3.dat" and the current
+// meter list from the program folder. Missing files give empty tables.
+void Load_Tables(Program_State &state);
+
+// (Re)loads the meter list named by Set_Meter_Table from the program folder.
+void Set_Meter(Program_State &state);
