@@ -1,0 +1,82 @@
+// Timing of the sizing engine: one Calculate with pressure evaluation and
+// up-sizing, and the loading of every shipped table from the program folder.
+#include "calculate.h"
+#include "program_state.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+QString Program_Folder()
+{
+    return QCoreApplication::applicationDirPath();
+}
+
+Program_State Loaded_State()
+{
+    Program_State state;
+    Set_Program_Paths(state, Program_Folder());
+    state.Settings = Settings_Fields::Factory();
+    Load_Tables(state);
+    Reset_Job(state.Job, state.Settings, Reset_Kind::Startup, QDate(2026, 12, 9));
+    return state;
+}
+
+void Calculate_With_Pressure(benchmark::State &bench)
+{
+    Program_State state = Loaded_State();
+    if (state.Meters.Count() < 3 || state.Table2.Row_Count() == 0) {
+        bench.SkipWithError("shipped tables not found beside the benchmark");
+        return;
+    }
+    Sizing_Job &job = state.Job;
+    job.Use_Type = Use_Kind::Public;
+    state.Refresh_Grid();
+    for (int r = 0; r < 6; ++r)
+        job.Fixture_Count[r] = QStringLiteral("2");
+    job.Use_Pressure = true;
+    job.Pressure_Min_Main = QStringLiteral("55");
+    job.Elev_Main_Meter = QStringLiteral("3");
+    job.Dia_Service_1 = job.Dia_Service_2 = QStringLiteral("0.995");
+    job.Len_Main_CB = QStringLiteral("40");
+    job.Len_CB_Meter = QStringLiteral("15");
+    job.Dia_Plumbing = QStringLiteral("1.055");
+    job.Len_Meter_Fixture = QStringLiteral("120");
+    job.Elev_Meter_Fixture = QStringLiteral("25");
+    job.Pressure_Fixture = QStringLiteral("25");
+    int upsized = 0;
+    for (auto _ : bench) {
+        Calc_Outcome out = state.Calculate_Job();
+        benchmark::DoNotOptimize(out);
+        upsized = job.Upsize_Count;
+    }
+    bench.counters["upsize_count"] = upsized;
+}
+BENCHMARK(Calculate_With_Pressure);
+
+void Load_All_Shipped_Tables(benchmark::State &bench)
+{
+    Program_State state;
+    Set_Program_Paths(state, Program_Folder());
+    state.Settings = Settings_Fields::Factory();
+    for (auto _ : bench) {
+        Load_Tables(state);
+        benchmark::DoNotOptimize(state.Meters.Count());
+    }
+    bench.counters["meters"] = state.Meters.Count();
+}
+BENCHMARK(Load_All_Shipped_Tables)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
