@@ -24,8 +24,9 @@ Decimal To_Decimal(double magnitude)
     if (magnitude == 0)
         return d;
     char buffer[40];
-    const auto res = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
+    const auto res = std::to_chars(buffer, buffer + sizeof buffer - 1, magnitude,
                                    std::chars_format::scientific, 14);
+    *res.ptr = '\0'; // the exponent is read up to here
     // Form: d.ddddddddddddddde[+-]xx
     const char *p = buffer;
     while (p < res.ptr && *p != 'e') {
