@@ -6,7 +6,17 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <sys/resource.h>
+
+#ifdef QUORVEL_BENCH_COMMAND_LINE
+#include "command_line.h"
+#endif
 
 namespace {
 
@@ -69,6 +79,46 @@ void Load_All_Shipped_Tables(benchmark::State &bench)
     bench.counters["meters"] = state.Meters.Count();
 }
 BENCHMARK(Load_All_Shipped_Tables)->Unit(benchmark::kMicrosecond);
+
+#ifdef QUORVEL_BENCH_COMMAND_LINE
+long Max_Resident_Kilobytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// "Quorvel --calc" over many job files in one call: copies of the sample
+// job, output to /dev/null. Reports the peak resident memory after the run;
+// comparing 1,000 with 10,000 jobs shows whether memory grows with the jobs.
+void Command_Line_Calc(benchmark::State &bench)
+{
+    const QString sample = Program_Folder() + QStringLiteral("/Sample.qvl");
+    QFile source(sample);
+    if (!source.open(QIODevice::ReadOnly)) {
+        bench.SkipWithError("no Sample.qvl beside the benchmark");
+        return;
+    }
+    const QByteArray bytes = source.readAll();
+    QTemporaryDir dir;
+    QStringList args{QStringLiteral("--calc")};
+    const int jobs = int(bench.range(0));
+    for (int i = 0; i < jobs; ++i) {
+        const QString path = dir.filePath(QStringLiteral("job-%1.qvl").arg(i));
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        args << path;
+    }
+    FILE *sink = std::fopen("/dev/null", "w");
+    for (auto _ : bench)
+        benchmark::DoNotOptimize(Run_Command_Line(args, Program_Folder(), sink, sink, dir.filePath("none.ini")));
+    std::fclose(sink);
+    bench.counters["jobs"] = jobs;
+    bench.counters["max_rss_kB"] = double(Max_Resident_Kilobytes());
+}
+BENCHMARK(Command_Line_Calc)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+#endif
 
 } // namespace
 

@@ -2,6 +2,8 @@
 
 #include "text_codec.h"
 
+#include <algorithm>
+
 Data_File_Reader::Data_File_Reader(const QString &path)
     : file_(path)
 {
@@ -12,22 +14,22 @@ bool Data_File_Reader::Fill_Line()
 {
     if (!open_ || scanned_ >= Max_File_Bytes || file_.atEnd())
         return false;
-    QByteArray bytes = file_.readLine(Max_Line_Bytes + 1);
-    if (bytes.isEmpty() && !file_.atEnd())
-        return false; // read error
-    scanned_ += bytes.size();
-    if (!bytes.endsWith('\n') && !file_.atEnd()) {
-        // Too long a line: skip to its end without keeping it.
-        char chunk[8192];
-        for (;;) {
-            const qint64 got = file_.readLine(chunk, sizeof chunk);
-            if (got <= 0)
-                break;
-            scanned_ += got;
-            if (chunk[got - 1] == '\n' || scanned_ >= Max_File_Bytes)
-                break;
-        }
+    // Read the line in small pieces: most lines are short, and a line longer
+    // than Max_Line_Bytes is kept only up to that length.
+    QByteArray bytes;
+    char chunk[4096];
+    bool complete = false;
+    while (!complete && scanned_ < Max_File_Bytes) {
+        const qint64 got = file_.readLine(chunk, sizeof chunk);
+        if (got <= 0)
+            break;
+        scanned_ += got;
+        complete = chunk[got - 1] == '\n';
+        if (bytes.size() < Max_Line_Bytes)
+            bytes.append(chunk, qsizetype(std::min<qint64>(got, Max_Line_Bytes - bytes.size())));
     }
+    if (bytes.isEmpty() && !complete && !file_.atEnd())
+        return false; // read error
     while (bytes.endsWith('\n') || bytes.endsWith('\r'))
         bytes.chop(1);
     line_ = Decode_1252(bytes);
