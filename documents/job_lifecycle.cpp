@@ -1,0 +1,118 @@
+#include "job_lifecycle.h"
+
+#include "job_file.h"
+
+#include <QFileInfo>
+
+namespace {
+
+// Save prompt: false when the user cancelled the command. Yes saves and
+// goes on whatever the save did.
+bool Save_Prompt(Program_State &state, Prompt &prompt)
+{
+    if (state.Flag_Save != 1)
+        return true;
+    switch (prompt.Ask_Yes_No_Cancel(Save_Changes_Question)) {
+    case Prompt::Answer::Yes:
+        Job_Save(state, prompt);
+        return true;
+    case Prompt::Answer::No:
+        return true;
+    case Prompt::Answer::Cancel:
+        return false;
+    }
+    return false;
+}
+
+// The folder a dialog starts in: Current_Path is a folder, or the full path
+// of the last file chosen.
+QString Dialog_Folder(const QString &current_path)
+{
+    const QFileInfo info(current_path);
+    return info.isDir() || current_path.isEmpty() ? current_path : info.absolutePath();
+}
+
+void Show_All(Prompt &prompt, const QStringList &messages)
+{
+    for (const QString &m : messages)
+        prompt.Show_Message(m);
+}
+
+} // namespace
+
+bool Job_New(Program_State &state, Prompt &prompt)
+{
+    if (!Save_Prompt(state, prompt))
+        return false;
+    Reset_Job(state.Job, state.Settings, Reset_Kind::New_Job, QDate::currentDate());
+    state.Flag_Save = 0;
+    state.Job_File_Name.clear();
+    state.Refresh_Grid();
+    return true;
+}
+
+bool Job_Open(Program_State &state, Prompt &prompt)
+{
+    if (!Save_Prompt(state, prompt)) {
+        state.Load_Command.clear();
+        return false;
+    }
+    QString path;
+    if (state.Load_Command.isEmpty()) {
+        path = prompt.Choose_Open_File(Dialog_Folder(state.Current_Path), state.Job_File_Name, Job_File_Filters,
+                                       Job_File_Filter_Index);
+        if (path.isEmpty())
+            return false;
+        state.Current_Path = path;
+    } else {
+        path = state.Load_Command;
+        state.Load_Command.clear();
+    }
+    // A file that cannot be opened at all leaves the job as it was.
+    Program_State trial = state;
+    const Job_Read_Result read = Read_Job_File(trial, path);
+    if (!read.Opened) {
+        prompt.Show_Message(QStringLiteral("The job file %1 could not be opened: %2").arg(path, read.Error));
+        return false;
+    }
+    trial.Job_File_Name = path;
+    state = std::move(trial);
+    Show_All(prompt, read.Messages);
+    return true;
+}
+
+Calc_Outcome Job_Save(Program_State &state, Prompt &prompt, bool *saved)
+{
+    if (saved)
+        *saved = false;
+    const Calc_Outcome outcome = state.Calculate_Job();
+    Show_All(prompt, outcome.Messages);
+    if (state.filename.isEmpty())
+        state.filename = state.Current_Path;
+    const QString path = prompt.Choose_Save_File(Dialog_Folder(state.Current_Path), state.Job_File_Name,
+                                                 Job_File_Filters, Job_File_Filter_Index);
+    if (path.isEmpty())
+        return outcome;
+    state.Current_Path = path;
+    state.Job_File_Name = path;
+    if (!Write_Job_File(state, path)) {
+        prompt.Show_Message(QStringLiteral("Bad file name or path"));
+        return outcome;
+    }
+    prompt.Show_Message(QStringLiteral("Saved"));
+    state.Flag_Save = 0;
+    if (saved)
+        *saved = true;
+    return outcome;
+}
+
+bool Job_Quit(Program_State &state, Prompt &prompt)
+{
+    return Save_Prompt(state, prompt);
+}
+
+void Job_Window_Close(Program_State &state, Prompt &prompt)
+{
+    if (state.Flag_Save == 1 && prompt.Ask_Yes_No(Save_Changes_Question) == Prompt::Answer::Yes)
+        Job_Save(state, prompt);
+}
