@@ -1,0 +1,221 @@
+#include "command_line.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstdio>
+
+namespace {
+
+// Runs the command line with standard output and error captured in files.
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Run Command(const QStringList &args, const QString &settings_file)
+{
+    QTemporaryDir dir;
+    const QByteArray out_path = QFile::encodeName(dir.filePath(QStringLiteral("out")));
+    const QByteArray err_path = QFile::encodeName(dir.filePath(QStringLiteral("err")));
+    FILE *out = std::fopen(out_path.constData(), "w+");
+    FILE *err = std::fopen(err_path.constData(), "w+");
+    Run r;
+    r.status = Run_Command_Line(args, QCoreApplication::applicationDirPath(), out, err, settings_file);
+    std::fclose(out);
+    std::fclose(err);
+    QFile o(QString::fromLocal8Bit(out_path)), e(QString::fromLocal8Bit(err_path));
+    o.open(QIODevice::ReadOnly);
+    e.open(QIODevice::ReadOnly);
+    r.out = QString::fromUtf8(o.readAll());
+    r.err = QString::fromUtf8(e.readAll());
+    return r;
+}
+
+QString Write_Job(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    QFile f(dir.filePath(name));
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+    return f.fileName();
+}
+
+// A current-layout job file: one fixture in row 1 of the private table,
+// optionally an irrigation flow that no meter can take.
+QByteArray Job_Bytes(const QString &count, const QString &irrigation)
+{
+    QStringList f;
+    f << "\"1.02.0808\"" << "\"12/9/2026\"" << "\"Test St\"" << "\"Tester\"" << " 0 "
+      << "True" << "False" << "False" << "True";
+    for (int r = 0; r < 33; ++r)
+        f << (r == 0 ? QStringLiteral("\"%1\"").arg(count) : QStringLiteral("\"\""));
+    f << QStringLiteral("\"%1\"").arg(irrigation) << "\"\"" << "1." << "3. gpm" << "old" << " 0 ";
+    for (int i = 0; i < 15; ++i)
+        f << "\"\"";
+    f << "\"0\"" << "n/a" << " 0 " << "Inside" << "True" << "\"\"";
+    return f.join(QStringLiteral("\r\n")).toLatin1() + "\r\n";
+}
+
+} // namespace
+
+class Test_Command_Line : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QString settings_; // an empty store: the factory meter list is used
+
+private slots:
+    void initTestCase()
+    {
+        if (!QFile::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/Table-1.dat")))
+            QSKIP("shipped data files are not beside the test");
+        settings_ = dir_.filePath(QStringLiteral("settings.ini"));
+    }
+
+    void Usage_Errors_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("no job") << QStringList{"--calc"};
+        QTest::newRow("unknown option") << QStringList{"--calc", "--fast", "a.qvl"};
+        QTest::newRow("missing value") << QStringList{"--calc", "a.qvl", "--data-dir"};
+        QTest::newRow("two commands") << QStringList{"--calc", "--report", "a.qvl"};
+        QTest::newRow("report of two jobs") << QStringList{"--report", "a.qvl", "b.qvl"};
+        QTest::newRow("json with report") << QStringList{"--report", "--json", "a.qvl"};
+        QTest::newRow("output with calc") << QStringList{"--calc", "-o", "x", "a.qvl"};
+        QTest::newRow("data dir missing") << QStringList{"--calc", "--data-dir", "/no/such/folder", "a.qvl"};
+    }
+    void Usage_Errors()
+    {
+        QFETCH(QStringList, args);
+        const Run r = Command(args, settings_);
+        QCOMPARE(r.status, 2);
+        QVERIFY(r.out.isEmpty());
+        QVERIFY(r.err.startsWith(QStringLiteral("Quorvel: ")));
+    }
+
+    void Help_And_Version()
+    {
+        const Run help = Command({QStringLiteral("--help")}, settings_);
+        QCOMPARE(help.status, 0);
+        for (const char *word : {"--calc", "--report", "--data-dir", "--meter-list", "--json", "Exit status"})
+            QVERIFY2(help.out.contains(QLatin1String(word)), word);
+        const Run version = Command({QStringLiteral("--version")}, settings_);
+        QCOMPARE(version.out, QStringLiteral("Quorvel 1.02.0808\n"));
+    }
+
+    void Text_Output_And_Exit_Statuses()
+    {
+        QTemporaryDir jobs;
+        const QString good = Write_Job(jobs, QStringLiteral("good.qvl"), Job_Bytes(QStringLiteral("1"), QString()));
+        const QString huge = Write_Job(jobs, QStringLiteral("huge.qvl"), Job_Bytes(QStringLiteral("1"), QStringLiteral("5000")));
+        const QString missing = jobs.filePath(QStringLiteral("missing.qvl"));
+
+        Run r = Command({QStringLiteral("--calc"), good}, settings_);
+        QCOMPARE(r.status, 0);
+        const QStringList lines = r.out.split(u'\n');
+        QCOMPARE(lines.value(0), QStringLiteral("Job: ") + good);
+        QVERIFY(lines.value(1).startsWith(QStringLiteral("Fixture Units: ")));
+        QVERIFY(lines.value(2).startsWith(QStringLiteral("Max. Design Flow: ")));
+        QVERIFY(lines.value(2).endsWith(QStringLiteral(" gpm")));
+        QVERIFY(lines.value(3).startsWith(QStringLiteral("Meter Size: ")));
+        QCOMPARE(lines.value(4), QStringLiteral("Pressure at Fixture: n/a"));
+        QCOMPARE(lines.value(5), QString());
+        QCOMPARE(lines.size(), 7); // the empty line, then the end
+
+        r = Command({QStringLiteral("--calc"), good, huge}, settings_);
+        QCOMPARE(r.status, 1);
+        QVERIFY(r.out.contains(QStringLiteral("Meter Size: Oops\nPressure at Fixture: n/a\n"
+                                              "Message: Sorry, a meter is not large enough!\n\n")));
+
+        // An unreadable job gives 2; the jobs around it are still sized.
+        r = Command({QStringLiteral("--calc"), good, missing, huge}, settings_);
+        QCOMPARE(r.status, 2);
+        QCOMPARE(r.out.count(QStringLiteral("Job: ")), 2);
+        QVERIFY(r.err.contains(missing));
+    }
+
+    void Older_File_Warns()
+    {
+        QTemporaryDir jobs;
+        QByteArray bytes = Job_Bytes(QStringLiteral("2"), QString());
+        bytes.replace("1.02.0808", "1.02.0627");
+        const QString old = Write_Job(jobs, QStringLiteral("old.qvl"), bytes);
+        const Run r = Command({QStringLiteral("--calc"), old}, settings_);
+        QVERIFY(r.out.contains(QStringLiteral("Message: The version of the data file loaded is an earlier version then "
+                                              "the current program version, check all data fields to verify values.")));
+    }
+
+    void Json_Output()
+    {
+        QTemporaryDir jobs;
+        const QString good = Write_Job(jobs, QStringLiteral("good.qvl"), Job_Bytes(QStringLiteral("1"), QString()));
+        const QString huge = Write_Job(jobs, QStringLiteral("huge.qvl"), Job_Bytes(QStringLiteral("1"), QStringLiteral("5000")));
+        const Run r = Command({QStringLiteral("--calc"), QStringLiteral("--json"), good, huge}, settings_);
+        QCOMPARE(r.status, 1);
+        QJsonParseError error;
+        const QJsonDocument doc = QJsonDocument::fromJson(r.out.toUtf8(), &error);
+        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
+        const QJsonArray array = doc.array();
+        QCOMPARE(array.size(), 2);
+        const QJsonObject first = array[0].toObject();
+        QCOMPARE(first[QStringLiteral("job")].toString(), good);
+        QVERIFY(first[QStringLiteral("design_flow_gpm")].toDouble() > 0);
+        QCOMPARE(first[QStringLiteral("meter_index")].toInt(), 1);
+        QVERIFY(!first[QStringLiteral("make")].toString().isEmpty());
+        QVERIFY(first[QStringLiteral("pressure_at_fixture_psi")].isNull());
+        const QJsonObject second = array[1].toObject();
+        QCOMPARE(second[QStringLiteral("meter_size_text")].toString(), QStringLiteral("Oops"));
+        QVERIFY(second[QStringLiteral("meter_index")].isNull());
+        QCOMPARE(second[QStringLiteral("messages")].toArray().size(), 1);
+    }
+
+    void Meter_List_Option()
+    {
+        QTemporaryDir jobs;
+        const QString job = Write_Job(jobs, QStringLiteral("j.qvl"), Job_Bytes(QStringLiteral("1"), QStringLiteral("150")));
+        const Run standard = Command({QStringLiteral("--calc"), job}, settings_);
+        const Run other = Command({QStringLiteral("--calc"), QStringLiteral("--meter-list"),
+                                   QStringLiteral("AWWA-Compound-Turbine.mtr"), job}, settings_);
+        QVERIFY(standard.out != other.out);
+        const Run none = Command({QStringLiteral("--calc"), QStringLiteral("--meter-list"),
+                                  QStringLiteral("No-Such.mtr"), job}, settings_);
+        QCOMPARE(none.status, 1);
+        QVERIFY(none.err.contains(QStringLiteral("has no meters")));
+    }
+
+    void Settings_Are_Never_Written()
+    {
+        QTemporaryDir jobs;
+        const QString job = Write_Job(jobs, QStringLiteral("j.qvl"), Job_Bytes(QStringLiteral("1"), QString()));
+        const QString store = jobs.filePath(QStringLiteral("never.ini"));
+        Command({QStringLiteral("--calc"), job}, store);
+        QVERIFY(!QFile::exists(store));
+    }
+
+    void Report_Output()
+    {
+        const QString sample = QCoreApplication::applicationDirPath() + QStringLiteral("/Sample.qvl");
+        if (!QFile::exists(sample))
+            QSKIP("no sample job");
+        QTemporaryDir out;
+        const QString path = out.filePath(QStringLiteral("r.prn"));
+        const Run r = Command({QStringLiteral("--report"), sample, QStringLiteral("-o"), path}, settings_);
+        QCOMPARE(r.status, 0);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        QVERIFY(bytes.startsWith(QByteArray(66, '-') + "\r\n  Date:     "));
+        QVERIFY(bytes.contains("Pressure Available at Controlling Fixture:"));
+        const Run to_stdout = Command({QStringLiteral("--report"), sample}, settings_);
+        QCOMPARE(to_stdout.out.toLatin1(), bytes);
+    }
+};
+
+QTEST_GUILESS_MAIN(Test_Command_Line)
+#include "tst_command_line.moc"

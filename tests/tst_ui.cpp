@@ -1,0 +1,382 @@
+#include "frm_about.h"
+#include "frm_main.h"
+#include "frm_note.h"
+#include "reference_dialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QtTest>
+
+namespace {
+
+// Answers the window's questions from a script and records every message.
+class Scripted_Prompt : public Prompt {
+public:
+    QStringList Messages;
+    QList<Answer> Answers;
+    QStringList Paths;      // answers of the file dialogs; "" cancels
+    int Dialogs_Shown = 0;
+
+    void Show_Message(const QString &text) override { Messages << text; }
+    Answer Ask_Yes_No(const QString &text) override
+    {
+        Messages << text;
+        return Answers.isEmpty() ? Answer::No : Answers.takeFirst();
+    }
+    Answer Ask_Yes_No_Cancel(const QString &text) override
+    {
+        Messages << text;
+        return Answers.isEmpty() ? Answer::Cancel : Answers.takeFirst();
+    }
+    QString Choose_Open_File(const QString &, const QString &, const QString &, int) override
+    {
+        ++Dialogs_Shown;
+        return Paths.isEmpty() ? QString() : Paths.takeFirst();
+    }
+    QString Choose_Save_File(const QString &, const QString &, const QString &, int) override
+    {
+        ++Dialogs_Shown;
+        return Paths.isEmpty() ? QString() : Paths.takeFirst();
+    }
+};
+
+QString Program_Folder()
+{
+    return QCoreApplication::applicationDirPath();
+}
+
+// A started main window on the shipped data, with its own settings file.
+struct Window {
+    QTemporaryDir dir;
+    Scripted_Prompt prompt;
+    QStringList launched;
+    std::unique_ptr<Frm_Main> main;
+
+    explicit Window(const QString &command_line = QString(), bool splash = false)
+    {
+        Frm_Main::Start_Options o;
+        o.Program_Folder = Program_Folder();
+        o.Command_Line = command_line;
+        o.Show_Splash = splash;
+        o.Register_File_Type = false;
+        o.Settings_File = dir.filePath(QStringLiteral("Quorvel.ini"));
+        o.Prompt_Override = &prompt;
+        o.Launcher = [this](const QString &command, int show) {
+            launched << QStringLiteral("%1|%2").arg(command).arg(show);
+            return QString();
+        };
+        main = std::make_unique<Frm_Main>(o);
+        main->Startup_Sequence();
+        main->show();
+    }
+    template <typename T> T *Find(const QString &name) const
+    {
+        T *w = main->findChild<T *>(name);
+        if (!w)
+            qFatal("control %s not found", qPrintable(name));
+        return w;
+    }
+};
+
+} // namespace
+
+class Test_Ui : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (!QFile::exists(Program_Folder() + QStringLiteral("/Table-1.dat")))
+            QSKIP("shipped data files are not beside the test");
+    }
+
+    void Startup_Applies_Factory_Settings()
+    {
+        Window w;
+        // First start: the reset message, once.
+        QCOMPARE(w.prompt.Messages.size(), 1);
+        QVERIFY(w.prompt.Messages.first().startsWith(QStringLiteral("Your startup options have been reset")));
+        QCOMPARE(w.main->windowTitle(), QStringLiteral("Quorvel"));
+        QVERIFY(w.Find<QRadioButton>(QStringLiteral("Opt_Pri_Use"))->isChecked());
+        QVERIFY(w.Find<QRadioButton>(QStringLiteral("Opt_Per_Tank"))->isChecked());
+        QVERIFY(w.Find<QRadioButton>(QStringLiteral("Opt_Flow_Max"))->isChecked());
+        QVERIFY(!w.Find<QCheckBox>(QStringLiteral("Chk_Use_Pressure"))->isChecked());
+        QCOMPARE(w.Find<QLabel>(QStringLiteral("Lab_Version"))->text(), QStringLiteral("1.02.0808"));
+        QCOMPARE(w.Find<QLabel>(QStringLiteral("Lab_Meter_Table"))->text(), w.main->State.Meters.Description);
+        QVERIFY(!w.main->State.Meters.Description.isEmpty());
+        QCOMPARE(w.main->State.Flag_Save, 0);
+        // Every grid row has its controls under their names; the private table labels its rows.
+        const int rows = w.main->State.Table1.Row_Count();
+        for (int r = 0; r < Grid_Rows; ++r) {
+            auto *box = w.Find<QLineEdit>(QStringLiteral("TB_Number_%1").arg(r));
+            auto *label = w.Find<QLabel>(QStringLiteral("Lab_Pri_%1").arg(r));
+            QCOMPARE(box->isEnabled(), r < rows);
+            QCOMPARE(label->text().isEmpty(), r >= rows);
+        }
+        // A second start with the same settings shows nothing.
+        Window again;
+        QVERIFY(again.prompt.Messages.size() == 1); // its own, fresh settings file
+    }
+
+    void Typing_Counts_And_Calculate()
+    {
+        Window w;
+        auto *box = w.Find<QLineEdit>(QStringLiteral("TB_Number_0"));
+        QTest::keyClicks(box, QStringLiteral("3"));
+        QCOMPARE(w.main->State.Flag_Save, 1);
+        QCOMPARE(w.main->State.Job.Fixture_Count[0], QStringLiteral("3"));
+        // Irrigation does not mark the job modified.
+        w.main->State.Flag_Save = 0;
+        QTest::keyClicks(w.Find<QLineEdit>(QStringLiteral("TB_Sprinkler")), QStringLiteral("12"));
+        QCOMPARE(w.main->State.Flag_Save, 0);
+
+        QTest::mouseClick(w.Find<QPushButton>(QStringLiteral("Button_Calc")), Qt::LeftButton);
+        const Sizing_Job &job = w.main->State.Job;
+        const double expected_units = 3 * w.main->State.Table1.Rows[0].Fixture_Units;
+        QCOMPARE(job.Fixture_Units, expected_units);
+        QCOMPARE(w.Find<QLabel>(QStringLiteral("Lab_Fixture_Units"))->text(), job.Fixture_Units_Text);
+        QVERIFY(w.Find<QLabel>(QStringLiteral("Lab_Design_Flow"))->text().endsWith(QStringLiteral(" gpm")));
+        QVERIFY(job.Design_Flow > 12); // irrigation added
+        QCOMPARE(w.Find<QLabel>(QStringLiteral("Lab_Meter_Size"))->text(), job.Meter_Size_Text);
+        QCOMPARE(w.Find<QLabel>(QStringLiteral("Lab_Pressure_Fixture"))->text(), QStringLiteral("n/a"));
+        QCOMPARE(w.main->State.Flag_Save, 0); // calculating is no edit
+    }
+
+    void Public_Use_Shows_Note_A_Rows()
+    {
+        Window w;
+        const Fixture_Table &pub = w.main->State.Table2;
+        int note_a = -1;
+        for (int r = 0; r < pub.Row_Count(); ++r) {
+            if (pub.Rows[r].Note_A) {
+                note_a = r;
+                break;
+            }
+        }
+        QVERIFY(note_a >= 0);
+        auto *box = w.Find<QLineEdit>(QStringLiteral("TB_Number_%1").arg(note_a));
+        box->setText(QStringLiteral("4"));
+        QTest::mouseClick(w.Find<QRadioButton>(QStringLiteral("Opt_Pub_Use")), Qt::LeftButton);
+        QCOMPARE(box->text(), QStringLiteral("Note A"));
+        QVERIFY(!box->isEnabled());
+        QCOMPARE(box->palette().color(QPalette::Disabled, QPalette::Base), QColor(Qt::white));
+        QCOMPARE(w.Find<QLabel>(QStringLiteral("Lab_Pri_0"))->text(), pub.Rows[0].Plain_Description);
+        QTest::mouseClick(w.Find<QRadioButton>(QStringLiteral("Opt_Pri_Use")), Qt::LeftButton);
+        QCOMPARE(box->text(), QStringLiteral("4"));
+        QCOMPARE(w.main->State.Flag_Save, 1);
+        // The code-language descriptions relabel the grid.
+        auto *description = w.Find<QCheckBox>(QStringLiteral("Chk_Description"));
+        QTest::mouseClick(description, Qt::LeftButton, {}, QPoint(6, description->height() / 2));
+        QCOMPARE(w.Find<QLabel>(QStringLiteral("Lab_Pri_0"))->text(), w.main->State.Table1.Rows[0].Code_Description);
+    }
+
+    void Status_Bar_Follows_Edits_And_Save()
+    {
+        Window w;
+        QTest::keyClicks(w.Find<QLineEdit>(QStringLiteral("TB_Location")), QStringLiteral("Main St"));
+        w.main->Refresh_Status();
+        QCOMPARE(w.main->Panels[0]->text(), QStringLiteral("Not Saved"));
+        const QString path = w.dir.filePath(QStringLiteral("job.qvl"));
+        w.prompt.Paths << path;
+        w.main->Save_Job();
+        QVERIFY(QFile::exists(path));
+        QVERIFY(w.prompt.Messages.contains(QStringLiteral("Saved")));
+        QTRY_COMPARE_WITH_TIMEOUT(w.main->Panels[0]->text(), QStringLiteral("Unmodified"), 1500);
+        QCOMPARE(w.main->Panels[1]->text(), path);
+    }
+
+    void Arrow_Keys_Move_Through_Tab_Order()
+    {
+        Window w;
+        QApplication::setActiveWindow(w.main.get());
+        auto *five = w.Find<QLineEdit>(QStringLiteral("TB_Number_5"));
+        auto *six = w.Find<QLineEdit>(QStringLiteral("TB_Number_6"));
+        five->setFocus();
+        QTRY_VERIFY(five->hasFocus());
+        QTest::keyClick(five, Qt::Key_Down);
+        QTRY_VERIFY(six->hasFocus());
+        QTest::keyClick(six, Qt::Key_Up);
+        QTRY_VERIFY(five->hasFocus());
+        // The date picker passes the focus on.
+        w.Find<QDateEdit>(QStringLiteral("DTPicker1"))->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(w.Find<QPushButton>(QStringLiteral("Button_Today"))->hasFocus());
+    }
+
+    void Toolbar_And_Image_Sets()
+    {
+        Window w;
+        auto *bar = w.Find<QToolBar>(QStringLiteral("Toolbar1"));
+        const QList<QAction *> actions = bar->actions();
+        QCOMPARE(actions.size(), 19);
+        int separators = 0;
+        for (QAction *a : actions) {
+            if (a->isSeparator()) {
+                ++separators;
+                continue;
+            }
+            QVERIFY2(!a->icon().isNull(), qPrintable(a->text()));
+            QVERIFY(!a->icon().pixmap(QSize(24, 23)).isNull());
+        }
+        QCOMPARE(separators, 5);
+        QCOMPARE(w.main->findChild<QAction *>(QStringLiteral("Toolbar_Fixt"))->toolTip(),
+                 QStringLiteral("View Fixture Uint Conversion"));
+        QCOMPARE(bar->iconSize(), QSize(24, 23));
+        w.main->State.Settings.Large_Buttons = false;
+        w.main->Set_Images();
+        QCOMPARE(bar->iconSize(), QSize(16, 15));
+        QVERIFY(!w.main->findChild<QAction *>(QStringLiteral("Toolbar_Quit"))->icon().isNull());
+    }
+
+    void View_Commands_Start_The_Editor()
+    {
+        Window w;
+        w.main->findChild<QAction *>(QStringLiteral("Toolbar_Priv"))->trigger();
+        w.main->findChild<QAction *>(QStringLiteral("Menu_View_Meter"))->trigger();
+        QCOMPARE(w.launched, (QStringList{
+                                 QStringLiteral("Notepad.exe \"%1\"|5").arg(w.main->State.File1),
+                                 QStringLiteral("Notepad.exe \"%1/AWWA-Standard.mtr\"|5").arg(w.main->State.App_Path),
+                             }));
+        w.launched.clear();
+        w.main->Show_Help();
+        QCOMPARE(w.launched, QStringList{QStringLiteral("\"%1/QV-Help.htm\"|4").arg(w.main->State.App_Path)});
+    }
+
+    void Help_Buttons_Explain()
+    {
+        Window w;
+        w.prompt.Messages.clear();
+        QTest::mouseClick(w.Find<QPushButton>(QStringLiteral("Button_Sprinkler")), Qt::LeftButton);
+        QTest::mouseClick(w.Find<QPushButton>(QStringLiteral("Button_NoteA")), Qt::LeftButton);
+        QCOMPARE(w.prompt.Messages.size(), 2);
+        QVERIFY(w.prompt.Messages[0].endsWith(QStringLiteral("Typically flow rates range from 12 to 15 gpm.")));
+        QVERIFY(w.prompt.Messages[1].endsWith(QStringLiteral("This field does not apply to Private Use Fixtures.")));
+    }
+
+    void Diameter_Click_Fills_Its_Target_data()
+    {
+        QTest::addColumn<int>("spot");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("service diameter") << 21 << "10.40";
+        QTest::newRow("second service") << 25 << "10.40";
+        QTest::newRow("no target code") << 7 << "old";
+    }
+    void Diameter_Click_Fills_Its_Target()
+    {
+        QFETCH(int, spot);
+        QFETCH(QString, expected);
+        QLineEdit service, plumbing, second;
+        service.setText(QStringLiteral("old"));
+        plumbing.setText(QStringLiteral("old"));
+        second.setText(QStringLiteral("old"));
+        int spot1 = spot;
+        Frm_Size dialog(spot1, {{21, &service}, {22, &plumbing}, {25, &second}});
+        QCOMPARE(dialog.Diameters().size(), Frm_Size::Diameter_Count);
+        dialog.show();
+        QLabel *cell = nullptr;
+        for (QLabel *d : dialog.Diameters()) {
+            QCOMPARE(d->cursor().shape(), Qt::PointingHandCursor);
+            if (d->text() == u"10.40")
+                cell = d;
+        }
+        QVERIFY(cell);
+        dialog.Highlight(cell);
+        QCOMPARE(cell->palette().color(QPalette::WindowText), QColor(Qt::blue));
+        QTest::mouseClick(cell, Qt::LeftButton);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(spot == 25 ? second.text() : service.text(), expected);
+        QCOMPARE(plumbing.text(), QStringLiteral("old"));
+    }
+
+    void Splash_Closes_By_Its_Timer()
+    {
+        int startup = 0;
+        Frm_About splash(QStringLiteral("1.02.0808"), startup);
+        QElapsedTimer clock;
+        clock.start();
+        splash.exec();
+        QCOMPARE(startup, 1);
+        QVERIFY(clock.elapsed() >= 1100 && clock.elapsed() < 5000);
+
+        // Opened from the menu the box stays open past the timer.
+        Frm_About about(QStringLiteral("1.02.0808"), startup);
+        about.show();
+        QTest::qWait(1400);
+        QVERIFY(about.isVisible());
+        QTest::keyClick(&about, Qt::Key_Space);
+        QVERIFY(!about.isVisible());
+    }
+
+    void Note_Ok_And_Cancel()
+    {
+        Window w;
+        w.main->State.Job.Note = QStringLiteral("first line\r\nsecond");
+        w.main->State.Flag_Save = 0;
+        const auto answer = [](bool ok, const QString &text) {
+            QTimer::singleShot(0, [ok, text] {
+                auto *note = qobject_cast<Frm_Note *>(QApplication::activeModalWidget());
+                QVERIFY(note);
+                QCOMPARE(note->windowTitle(), QStringLiteral("Note"));
+                if (!text.isNull())
+                    note->TB_Note->setPlainText(text);
+                QTest::mouseClick(note->findChild<QPushButton *>(ok ? QStringLiteral("Button_Ok")
+                                                                    : QStringLiteral("Button_Cancel")),
+                                  Qt::LeftButton);
+            });
+        };
+        answer(false, QStringLiteral("typed but cancelled"));
+        w.main->Edit_Note();
+        QCOMPARE(w.main->State.Job.Note, QStringLiteral("first line\r\nsecond"));
+        QCOMPARE(w.main->State.Flag_Save, 0);
+
+        answer(true, QString());
+        w.main->Edit_Note();
+        QCOMPARE(w.main->State.Job.Note, QStringLiteral("first line\r\nsecond")); // unchanged text kept
+        QCOMPARE(w.main->State.Flag_Save, 1);                                   // but marked modified
+        QCOMPARE(w.Find<QLabel>(QStringLiteral("Lab_Note"))->text(), QStringLiteral("Note Exists"));
+        QVERIFY(w.Find<QLabel>(QStringLiteral("Image1"))->isVisible());
+
+        answer(true, QString());
+        w.main->State.Job.Note.clear();
+        w.main->Edit_Note();
+        QCOMPARE(w.Find<QLabel>(QStringLiteral("Lab_Note"))->text(), QStringLiteral("No Note"));
+        QVERIFY(!w.Find<QLabel>(QStringLiteral("Image1"))->isVisible());
+    }
+
+    void Command_Line_Opens_The_Job()
+    {
+        const QString sample = Program_Folder() + QStringLiteral("/Sample.qvl");
+        if (!QFile::exists(sample))
+            QSKIP("no sample job beside the test");
+        Window w(sample);
+        QCOMPARE(w.main->State.Job_File_Name, sample);
+        QVERIFY(w.main->State.Load_Command.isEmpty());
+        QVERIFY(!w.main->State.Job.Location.isEmpty());
+        QCOMPARE(w.Find<QLineEdit>(QStringLiteral("TB_Location"))->text(), w.main->State.Job.Location);
+        QCOMPARE(w.main->State.Flag_Save, 0);
+        QVERIFY(!w.Find<QLabel>(QStringLiteral("Lab_Meter_Size"))->text().isEmpty());
+    }
+
+    void Window_Fits_A_Small_Screen()
+    {
+        Window w;
+        const QSize hint = w.main->sizeHint();
+        QVERIFY2(hint.width() <= 1366 && hint.height() <= 740,
+                 qPrintable(QStringLiteral("%1 x %2").arg(hint.width()).arg(hint.height())));
+        const QSize minimum = w.main->minimumSizeHint();
+        QVERIFY(minimum.width() <= 1366 && minimum.height() <= 740);
+    }
+};
+
+QTEST_MAIN(Test_Ui)
+#include "tst_ui.moc"

@@ -1,0 +1,181 @@
+#include "associate.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace {
+
+QString Data_Home()
+{
+    const QString env = qEnvironmentVariable("XDG_DATA_HOME");
+    return env.isEmpty() ? QDir::homePath() + QStringLiteral("/.local/share") : env;
+}
+
+QString Config_Home()
+{
+    const QString env = qEnvironmentVariable("XDG_CONFIG_HOME");
+    return env.isEmpty() ? QDir::homePath() + QStringLiteral("/.config") : env;
+}
+
+QString Xml_Escaped(const QString &text)
+{
+    return text.toHtmlEscaped();
+}
+
+// Writes the file only when its text differs; true when it was written.
+bool Write_If_Changed(const QString &path, const QByteArray &bytes)
+{
+    QFile current(path);
+    if (current.open(QIODevice::ReadOnly) && current.readAll() == bytes)
+        return false;
+    current.close();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(bytes);
+    return file.commit();
+}
+
+// A desktop tool that refreshes a cache; missing tools are fine.
+void Run_Tool(const QString &program, const QStringList &args)
+{
+    const QString path = QStandardPaths::findExecutable(program);
+    if (path.isEmpty())
+        return;
+    QProcess process;
+    process.start(path, args);
+    if (process.waitForStarted(2000))
+        process.waitForFinished(10000);
+}
+
+// Sets key=value in [Default Applications] of a mimeapps.list, keeping
+// every other line as it was.
+QByteArray With_Default(const QByteArray &old, const QString &key, const QString &value)
+{
+    QStringList lines = QString::fromUtf8(old).split(u'\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    const QString header = QStringLiteral("[Default Applications]");
+    const QString entry = key + u'=' + value;
+    int section = -1;
+    for (int i = 0; i < lines.size(); ++i) {
+        if (lines[i].trimmed() == header) {
+            section = i;
+            break;
+        }
+    }
+    if (section < 0) {
+        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
+            lines << QString();
+        lines << header << entry;
+    } else {
+        int i = section + 1;
+        bool replaced = false;
+        for (; i < lines.size() && !lines[i].trimmed().startsWith(u'['); ++i) {
+            if (lines[i].section(u'=', 0, 0).trimmed() == key) {
+                lines[i] = entry;
+                replaced = true;
+                break;
+            }
+        }
+        if (!replaced)
+            lines.insert(section + 1, entry);
+    }
+    return (lines.join(u'\n') + u'\n').toUtf8();
+}
+
+} // namespace
+
+QString Cla_Associate::Mime_Type() const
+{
+    QString name = Class.toLower();
+    if (name.endsWith(QStringLiteral("_file")))
+        name.chop(5);
+    name.replace(u'_', u'-');
+    return QStringLiteral("application/x-") + name;
+}
+
+QString Cla_Associate::Desktop_Entry_Name() const
+{
+    return Mime_Type().section(u'-', 1) + QStringLiteral(".desktop");
+}
+
+QString Cla_Associate::Mime_Package_Path() const
+{
+    return Data_Home() + QStringLiteral("/mime/packages/") + Mime_Type().section(u'/', 1) + QStringLiteral(".xml");
+}
+
+QString Cla_Associate::Desktop_Entry_Path() const
+{
+    return Data_Home() + QStringLiteral("/applications/") + Desktop_Entry_Name();
+}
+
+QString Cla_Associate::Default_Apps_Path() const
+{
+    return Config_Home() + QStringLiteral("/mimeapps.list");
+}
+
+QString Cla_Associate::Mime_Package_Text() const
+{
+    QString glob = Extension;
+    if (glob.startsWith(u'.'))
+        glob.remove(0, 1);
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                          "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+                          "  <mime-type type=\"%1\">\n"
+                          "    <comment>%2</comment>\n"
+                          "    <glob pattern=\"*.%3\"/>\n"
+                          "  </mime-type>\n"
+                          "</mime-info>\n")
+        .arg(Mime_Type(), Xml_Escaped(Title), Xml_Escaped(glob));
+}
+
+QString Cla_Associate::Desktop_Entry_Text() const
+{
+    // A program path with blanks is quoted, as desktop entries allow.
+    QString program = AppCommand;
+    if (program.contains(u' ') || program.contains(u'"')) {
+        program.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
+        program = u'"' + program + u'"';
+    }
+    QString icon = DefaultIcon.section(u',', 0, 0);
+    const QString name = QFileInfo(AppCommand).completeBaseName();
+    return QStringLiteral("[Desktop Entry]\n"
+                          "Type=Application\n"
+                          "Name=%1\n"
+                          "Comment=Opens %2 files\n"
+                          "Exec=%3 %f\n"
+                          "Icon=%4\n"
+                          "MimeType=%5;\n"
+                          "Terminal=false\n"
+                          "Categories=Engineering;\n")
+        .arg(name, Title, program, icon, Mime_Type());
+}
+
+Cla_Associate::Error Cla_Associate::Associate()
+{
+    const QString source = QStringLiteral("Associate Class");
+    if (Title.isEmpty())
+        return {922, source, QStringLiteral("Associate Class - Application title not specified")};
+    if (Class.isEmpty())
+        return {926, source, QStringLiteral("Associate Class - Application Class name not specified")};
+    if (AppCommand.isEmpty())
+        return {930, source, QStringLiteral("Associate Class - Command line of the program not specified")};
+
+    if (Write_If_Changed(Mime_Package_Path(), Mime_Package_Text().toUtf8()))
+        Run_Tool(QStringLiteral("update-mime-database"), {Data_Home() + QStringLiteral("/mime")});
+    if (Write_If_Changed(Desktop_Entry_Path(), Desktop_Entry_Text().toUtf8()))
+        Run_Tool(QStringLiteral("update-desktop-database"), {Data_Home() + QStringLiteral("/applications")});
+    QFile apps(Default_Apps_Path());
+    QByteArray old;
+    if (apps.open(QIODevice::ReadOnly))
+        old = apps.read(1024 * 1024);
+    apps.close();
+    Write_If_Changed(Default_Apps_Path(), With_Default(old, Mime_Type(), Desktop_Entry_Name()));
+    return {};
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+// Registers a file type with the desktop so that opening such a file starts
+// the program with it: a shared-mime-info package (type, glob, comment), a
+// desktop entry whose Exec line is the program with the file, and the entry
+// made the default for the type, all per user under XDG_DATA_HOME and
+// XDG_CONFIG_HOME. Files are rewritten only when their text changes.
+class Cla_Associate {
+public:
+    QString Title;       // display name of the file type: "Quorvel Data File"
+    QString Class;       // class name: "Quorvel_File"
+    QString Extension;   // with its dot: ".qvl"
+    QString AppCommand;  // the program that opens such files
+    QString DefaultIcon; // program path, comma, icon index
+
+    struct Error {
+        int Number = 0; // 0: no error
+        QString Source;
+        QString Description;
+    };
+
+    // Checks Title, Class and AppCommand in that order and returns the
+    // first error (922, 926, 930) without writing anything; otherwise
+    // writes the registration. Failures of the desktop tools are ignored.
+    Error Associate();
+
+    // The MIME type registered for the class: "Quorvel_File" gives
+    // "application/x-quorvel".
+    QString Mime_Type() const;
+    // Where the files go.
+    QString Mime_Package_Path() const;
+    QString Desktop_Entry_Path() const;
+    QString Default_Apps_Path() const;
+    QString Desktop_Entry_Name() const;
+
+    QString Mime_Package_Text() const;
+    QString Desktop_Entry_Text() const;
+};

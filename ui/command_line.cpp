@@ -1,0 +1,349 @@
+#include "command_line.h"
+
+#include "job_file.h"
+#include "program_state.h"
+#include "report.h"
+#include "settings_store.h"
+#include "text_codec.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+#include <cstring>
+
+namespace {
+
+enum Exit_Status { Sized = 0, Not_Sized = 1, Usage_Or_File_Error = 2 };
+
+const char *const Usage_Text =
+    "Usage:\n"
+    "  Quorvel [JOB.qvl]\n"
+    "      Start the window, opening JOB.qvl when given.\n"
+    "  Quorvel --calc [--data-dir DIR] [--meter-list FILE] [--json] JOB.qvl...\n"
+    "      Size each job without a window and print, for each job:\n"
+    "        Job: <path as given>\n"
+    "        Fixture Units: <text>\n"
+    "        Max. Design Flow: <text>\n"
+    "        Meter Size: <text>\n"
+    "        Pressure at Fixture: <text>\n"
+    "        Message: <text>          (one line per message of the sizing)\n"
+    "      followed by an empty line. --json prints one JSON array instead, one\n"
+    "      object per job, with the texts, the numeric results and the messages.\n"
+    "  Quorvel --report JOB.qvl [--data-dir DIR] [--meter-list FILE] [-o FILE]\n"
+    "      Write the calculation report of the job to FILE or to standard output;\n"
+    "      the messages of the sizing go to standard error.\n"
+    "  Quorvel --help       Show this text.\n"
+    "  Quorvel --version    Show the program version.\n"
+    "\n"
+    "Options:\n"
+    "  --data-dir DIR      Read Table-1.dat, Table-2.dat, Table-3.dat and the meter\n"
+    "                      list from DIR (default: the program folder).\n"
+    "  --meter-list FILE   Use the meter list FILE in DIR. Without it: the meter list\n"
+    "                      chosen in the settings when they hold a complete configuration\n"
+    "                      of this version, else AWWA-Standard.mtr.\n"
+    "  --json              JSON output for --calc.\n"
+    "  -o FILE             Write the report to FILE (--report).\n"
+    "\n"
+    "Exit status: 0 when every job was sized; 1 when a job ended in \"Oops\" or\n"
+    "\" [Fail]\"; 2 for a usage error or a job file that cannot be opened (the other\n"
+    "jobs are still sized). The settings are read, never written.\n";
+
+void Print(FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+}
+
+struct Arguments {
+    enum class Mode { None, Calc, Report, Help, Version } mode = Mode::None;
+    QString data_dir;
+    QString meter_list;
+    QString output;
+    bool json = false;
+    QStringList jobs;
+    QString error;
+};
+
+Arguments Parse(const QStringList &args)
+{
+    Arguments a;
+    bool options_end = false;
+    const auto set_mode = [&a](Arguments::Mode mode, const QString &name) {
+        if (a.mode != Arguments::Mode::None && a.mode != mode)
+            a.error = QStringLiteral("%1 cannot be combined with another command").arg(name);
+        a.mode = mode;
+    };
+    for (int i = 0; i < args.size() && a.error.isEmpty(); ++i) {
+        const QString &arg = args[i];
+        const auto value = [&](const QString &name) {
+            if (i + 1 >= args.size()) {
+                a.error = QStringLiteral("%1 needs a value").arg(name);
+                return QString();
+            }
+            return args[++i];
+        };
+        if (options_end || !arg.startsWith(u'-') || arg == u"-") {
+            a.jobs << arg;
+        } else if (arg == u"--") {
+            options_end = true;
+        } else if (arg == u"--calc") {
+            set_mode(Arguments::Mode::Calc, arg);
+        } else if (arg == u"--report") {
+            set_mode(Arguments::Mode::Report, arg);
+        } else if (arg == u"--help" || arg == u"-h") {
+            set_mode(Arguments::Mode::Help, arg);
+        } else if (arg == u"--version") {
+            set_mode(Arguments::Mode::Version, arg);
+        } else if (arg == u"--json") {
+            a.json = true;
+        } else if (arg == u"--data-dir") {
+            a.data_dir = value(arg);
+        } else if (arg == u"--meter-list") {
+            a.meter_list = value(arg);
+        } else if (arg == u"-o" || arg == u"--output") {
+            a.output = value(arg);
+        } else {
+            a.error = QStringLiteral("unknown option %1").arg(arg);
+        }
+    }
+    if (!a.error.isEmpty())
+        return a;
+    switch (a.mode) {
+    case Arguments::Mode::Calc:
+        if (a.jobs.isEmpty())
+            a.error = QStringLiteral("--calc needs at least one job file");
+        else if (!a.output.isEmpty())
+            a.error = QStringLiteral("-o belongs to --report");
+        break;
+    case Arguments::Mode::Report:
+        if (a.jobs.size() != 1)
+            a.error = QStringLiteral("--report takes exactly one job file");
+        else if (a.json)
+            a.error = QStringLiteral("--json belongs to --calc");
+        break;
+    case Arguments::Mode::None:
+        a.error = QStringLiteral("no command given");
+        break;
+    default:
+        break;
+    }
+    return a;
+}
+
+// The program state the jobs are sized in: tables from the data folder,
+// the meter list, and a fresh job with the configured defaults.
+Program_State Prepare_State(const Arguments &a, const QString &program_folder, const QString &settings_file)
+{
+    Program_State state;
+    Set_Program_Paths(state, a.data_dir.isEmpty() ? program_folder : a.data_dir);
+    const Settings_Store store = settings_file.isEmpty() ? Settings_Store() : Settings_Store(settings_file);
+    Settings_Fields settings;
+    if (!Load_Complete_Configuration(store, settings))
+        settings = Settings_Fields::Factory();
+    const bool absolute_list = !a.meter_list.isEmpty() && QFileInfo(a.meter_list).isAbsolute();
+    if (!a.meter_list.isEmpty())
+        settings.Set_Meter_Table = absolute_list ? QFileInfo(a.meter_list).fileName() : a.meter_list;
+    state.Settings = settings;
+    Load_Tables(state);
+    if (absolute_list)
+        Load_Meter_List(state.Meters, a.meter_list);
+    Reset_Job(state.Job, state.Settings, Reset_Kind::Startup, QDate::currentDate());
+    state.Refresh_Grid();
+    return state;
+}
+
+bool Save_Bytes(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    *error = file.errorString();
+    return false;
+}
+
+bool Ended_Unsized(const Sizing_Job &job)
+{
+    return job.Meter_Label == Oops_Marker || job.Meter_Label.endsWith(QStringLiteral(" [Fail]"))
+           || job.Design_Flow_Oops;
+}
+
+QJsonValue Number_Or_Null(bool present, double value)
+{
+    return present ? QJsonValue(value) : QJsonValue();
+}
+
+QJsonObject Job_Object(const QString &path, const Program_State &state, const QStringList &messages)
+{
+    const Sizing_Job &job = state.Job;
+    const Meter_Entry *meter = state.Meters.Entry(job.Meter_Index);
+    const bool p = job.Pressure_Evaluated;
+    QJsonObject o;
+    o.insert(QStringLiteral("job"), path);
+    o.insert(QStringLiteral("fixture_units_text"), job.Fixture_Units_Text);
+    o.insert(QStringLiteral("design_flow_text"), job.Design_Flow_Text);
+    o.insert(QStringLiteral("meter_size_text"), job.Meter_Size_Text);
+    o.insert(QStringLiteral("pressure_at_fixture_text"), job.Pressure_Fixture_Text);
+    o.insert(QStringLiteral("fixture_units"), job.Fixture_Units);
+    o.insert(QStringLiteral("design_flow_gpm"), Number_Or_Null(!job.Design_Flow_Oops, job.Design_Flow));
+    o.insert(QStringLiteral("meter_index"), meter ? QJsonValue(job.Meter_Index) : QJsonValue());
+    o.insert(QStringLiteral("meter_label"), job.Meter_Label);
+    o.insert(QStringLiteral("size_label"), meter ? QJsonValue(meter->Size_Label) : QJsonValue());
+    o.insert(QStringLiteral("make"), meter ? QJsonValue(meter->Make) : QJsonValue());
+    o.insert(QStringLiteral("model"), meter ? QJsonValue(meter->Model) : QJsonValue());
+    o.insert(QStringLiteral("pressure_evaluated"), p);
+    o.insert(QStringLiteral("loss_meter_psi"), Number_Or_Null(p, job.Loss_Meter));
+    o.insert(QStringLiteral("loss_service_1_psi"), Number_Or_Null(p, job.Loss_Service_1));
+    o.insert(QStringLiteral("loss_service_2_psi"), Number_Or_Null(p, job.Loss_Service_2));
+    o.insert(QStringLiteral("pressure_after_meter_psi"), Number_Or_Null(p, job.Pressure_After_Meter));
+    o.insert(QStringLiteral("a_value_psi_per_100ft"), Number_Or_Null(p, job.A_Value));
+    o.insert(QStringLiteral("loss_plumbing_psi"), Number_Or_Null(p, job.Loss_Plumbing));
+    o.insert(QStringLiteral("pressure_at_fixture_psi"), Number_Or_Null(p, job.Pressure_At_Fixture));
+    o.insert(QStringLiteral("upsize_count"), p ? QJsonValue(job.Upsize_Count) : QJsonValue());
+    o.insert(QStringLiteral("pressure_failed"), job.Pressure_Failed);
+    o.insert(QStringLiteral("messages"), QJsonArray::fromStringList(messages));
+    return o;
+}
+
+// Reads and sizes one job in a copy of the prepared state. False when the
+// file could not be opened (error says why).
+bool Size_Job(const Program_State &prepared, const QString &path, Program_State &state, QStringList &messages,
+              QString &error)
+{
+    state = prepared;
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        error = QStringLiteral("%1: no such file").arg(path);
+        return false;
+    }
+    if (info.isDir()) {
+        error = QStringLiteral("%1: is a folder, not a job file").arg(path);
+        return false;
+    }
+    const Job_Read_Result read = Read_Job_File(state, path);
+    if (!read.Opened) {
+        error = QStringLiteral("%1: cannot be opened: %2").arg(path, read.Error);
+        return false;
+    }
+    messages = read.Messages;
+    messages += state.Calculate_Job().Messages;
+    return true;
+}
+
+int Run_Calc(const Arguments &a, const Program_State &prepared, FILE *out, FILE *err)
+{
+    int status = Sized;
+    bool first = true;
+    if (a.json)
+        Print(out, QStringLiteral("["));
+    Program_State state;
+    for (const QString &path : a.jobs) {
+        QStringList messages;
+        QString error;
+        if (!Size_Job(prepared, path, state, messages, error)) {
+            Print(err, QStringLiteral("Quorvel: %1\n").arg(error));
+            status = Usage_Or_File_Error;
+            if (a.json) {
+                QJsonObject o;
+                o.insert(QStringLiteral("job"), path);
+                o.insert(QStringLiteral("error"), error);
+                Print(out, (first ? QStringLiteral("\n") : QStringLiteral(",\n"))
+                               + QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
+                first = false;
+            }
+            continue;
+        }
+        if (Ended_Unsized(state.Job) && status == Sized)
+            status = Not_Sized;
+        if (a.json) {
+            Print(out, (first ? QStringLiteral("\n") : QStringLiteral(",\n"))
+                           + QString::fromUtf8(QJsonDocument(Job_Object(path, state, messages))
+                                                   .toJson(QJsonDocument::Compact)));
+        } else {
+            QString text = QStringLiteral("Job: %1\nFixture Units: %2\nMax. Design Flow: %3\nMeter Size: %4\n"
+                                          "Pressure at Fixture: %5\n")
+                               .arg(path, state.Job.Fixture_Units_Text, state.Job.Design_Flow_Text,
+                                    state.Job.Meter_Size_Text, state.Job.Pressure_Fixture_Text);
+            for (const QString &m : std::as_const(messages))
+                text += QStringLiteral("Message: ") + QString(m).replace(u'\n', u' ') + u'\n';
+            text += u'\n';
+            Print(out, text);
+        }
+        first = false;
+    }
+    if (a.json)
+        Print(out, QStringLiteral("\n]\n"));
+    std::fflush(out);
+    return status;
+}
+
+int Run_Report(const Arguments &a, const Program_State &prepared, FILE *out, FILE *err)
+{
+    Program_State state;
+    QStringList messages;
+    QString error;
+    const QString &path = a.jobs.first();
+    state = prepared;
+    const QFileInfo info(path);
+    Job_Read_Result read;
+    if (!info.exists() || info.isDir() || !(read = Read_Job_File(state, path)).Opened) {
+        Print(err, QStringLiteral("Quorvel: %1: cannot be opened%2\n")
+                       .arg(path, read.Error.isEmpty() ? QString() : QStringLiteral(": ") + read.Error));
+        return Usage_Or_File_Error;
+    }
+    Calc_Outcome outcome;
+    const QByteArray report = Encode_1252(Report_Text(state, &outcome));
+    for (const QString &m : read.Messages + outcome.Messages)
+        Print(err, QStringLiteral("Message: %1\n").arg(m));
+    if (a.output.isEmpty()) {
+        std::fwrite(report.constData(), 1, size_t(report.size()), out);
+        std::fflush(out);
+    } else if (!Save_Bytes(a.output, report, &error)) {
+        Print(err, QStringLiteral("Quorvel: the report could not be written to %1: %2\n").arg(a.output, error));
+        return Usage_Or_File_Error;
+    }
+    return Ended_Unsized(state.Job) ? Not_Sized : Sized;
+}
+
+} // namespace
+
+bool Is_Command_Line_Run(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        for (const char *command : {"--calc", "--report", "--help", "-h", "--version"}) {
+            if (std::strcmp(argv[i], command) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+int Run_Command_Line(const QStringList &args, const QString &program_folder, FILE *out, FILE *err,
+                     const QString &settings_file)
+{
+    const Arguments a = Parse(args);
+    if (!a.error.isEmpty()) {
+        Print(err, QStringLiteral("Quorvel: %1\n\n").arg(a.error) + QString::fromLatin1(Usage_Text));
+        return Usage_Or_File_Error;
+    }
+    if (a.mode == Arguments::Mode::Help) {
+        Print(out, QString::fromLatin1(Usage_Text));
+        return Sized;
+    }
+    if (a.mode == Arguments::Mode::Version) {
+        Print(out, QStringLiteral("Quorvel %1\n").arg(Program_Version));
+        return Sized;
+    }
+    if (!a.data_dir.isEmpty() && !QFileInfo(a.data_dir).isDir()) {
+        Print(err, QStringLiteral("Quorvel: --data-dir %1: no such folder\n").arg(a.data_dir));
+        return Usage_Or_File_Error;
+    }
+    const Program_State prepared = Prepare_State(a, program_folder, settings_file);
+    if (prepared.Meters.Count() == 0)
+        Print(err, QStringLiteral("Quorvel: warning: the meter list %1 has no meters\n")
+                       .arg(prepared.Program_File(prepared.Settings.Set_Meter_Table)));
+    return a.mode == Arguments::Mode::Calc ? Run_Calc(a, prepared, out, err) : Run_Report(a, prepared, out, err);
+}

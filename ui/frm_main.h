@@ -1,0 +1,131 @@
+#pragma once
+
+#include "program_state.h"
+#include "prompt.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QButtonGroup;
+class QCheckBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSoundEffect;
+class QToolBar;
+
+// The main window: shows and edits the one job, starts Calculate, and
+// leads to every other command. The state it shares with the other windows
+// is the public Program_State; the controls are public under their names.
+class Frm_Main : public QMainWindow {
+    Q_OBJECT
+public:
+    struct Start_Options {
+        QString Program_Folder;      // where the program and its data files are
+        QString Command_Line;        // a job file to open at startup, or empty
+        bool Show_Splash = true;     // the About box as startup splash
+        bool Register_File_Type = true;
+        QString Settings_File;       // empty: the per-user settings store
+        Prompt *Prompt_Override = nullptr; // tests answer dialogs themselves
+        // Starts a document or program; default: Shell_Run. Returns an error text or empty.
+        std::function<QString(const QString &command_line, int show_code)> Launcher;
+    };
+
+    explicit Frm_Main(const Start_Options &options, QWidget *parent = nullptr);
+    ~Frm_Main() override;
+
+    // Loads settings, tables and meter list, prepares the window and opens
+    // the job named on the command line. Runs once, before the window shows.
+    void Startup_Sequence();
+
+    Program_State State;
+
+    // Commands
+    void Calculate();
+    void Print_Preview();
+    void New_Job();
+    void Open_Job();
+    void Save_Job();
+    void Quit();
+    void Edit_Note();
+    void Open_Options();
+    void Open_Pressure_Details();
+    void Show_About();
+    void Show_Help();
+    void Show_License();
+    void Show_Version_Information();
+    void View_File(const QString &path);
+
+    // Window upkeep
+    void Set_Images();
+    void Set_Meter();
+    void Show_Job();            // every control from the job
+    void Refresh_Fixture_Grid();
+    void Refresh_Status();
+    void Fit_Meter_Font();
+    void Show_Results();
+    Prompt &Prompts() { return *prompt_; }
+    bool Quit_Requested() const { return quit_requested_; }
+    int Sounds_Played() const { return sounds_played_; }
+
+    // Controls, by their names
+    QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Lab_Version = nullptr;
+    QRadioButton *Opt_Pri_Use = nullptr, *Opt_Pub_Use = nullptr;
+    QRadioButton *Opt_Per_Tank = nullptr, *Opt_Per_Flush = nullptr;
+    QRadioButton *Opt_Flow_Max = nullptr, *Opt_Flow_Cont = nullptr;
+    QPushButton *Button_Flow = nullptr;
+    std::array<QLabel *, Grid_Rows> Lab_Pri{};
+    std::array<QLineEdit *, Grid_Rows> TB_Number{};
+    QCheckBox *Chk_Description = nullptr;
+    QLineEdit *TB_Sprinkler = nullptr, *TB_NoteA = nullptr;
+    QLabel *Label10 = nullptr, *Label12 = nullptr;
+    QPushButton *Button_Sprinkler = nullptr, *Button_NoteA = nullptr;
+    QLineEdit *TB_Location = nullptr, *TB_By = nullptr;
+    QLabel *Label4 = nullptr, *Label5 = nullptr, *Label6 = nullptr;
+    QDateEdit *DTPicker1 = nullptr;
+    QPushButton *Button_Today = nullptr;
+    QCheckBox *Chk_Use_Pressure = nullptr;
+    QPushButton *Button_Pressure = nullptr, *Button_Calc = nullptr;
+    QLabel *Label7 = nullptr, *Lab_Fixture_Units = nullptr;
+    QLabel *Label8 = nullptr, *Lab_Design_Flow = nullptr;
+    QLabel *Label9 = nullptr, *Lab_Meter_Size = nullptr;
+    QLabel *Label14 = nullptr, *Lab_Pressure_Fixture = nullptr;
+    QLabel *Label13 = nullptr, *Lab_Meter_Table = nullptr;
+    QPushButton *Button_Options = nullptr;
+    QLabel *Label11 = nullptr, *Lab_Note = nullptr, *Image1 = nullptr;
+    QPushButton *Button_Note = nullptr;
+    QToolBar *Toolbar1 = nullptr;
+    QList<QAction *> Toolbar_Buttons;   // the 19 buttons, separators included
+    std::array<QLabel *, 6> Panels{};   // status bar panels 1 to 6
+    QTimer Timer1;                      // status refresh, 1000 ms
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void Build_Controls();
+    void Build_Menus_And_Toolbar();
+    void Connect_Edits();
+    void Mark_Modified();
+    void Play_Sound();
+    void Show_Outcome(const Calc_Outcome &outcome);
+    QString Launch(const QString &command_line, int show_code);
+    void Open_In_Editor(const QString &path);
+
+    Start_Options options_;
+    std::unique_ptr<Prompt> own_prompt_;
+    Prompt *prompt_ = nullptr;
+    QSoundEffect *sound_ = nullptr;
+    bool updating_ = false;       // controls are being filled from the job
+    bool quit_requested_ = false;
+    bool closing_checked_ = false;
+    int sounds_played_ = 0;
+};

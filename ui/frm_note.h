@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QDialog>
+
+class QPlainTextEdit;
+
+// The calculation note editor. Ok takes the text and marks the job
+// modified, even when nothing was changed; Cancel changes nothing.
+class Frm_Note : public QDialog {
+    Q_OBJECT
+public:
+    Frm_Note(const QString &version, const QString &date_text, const QString &location, const QString &note,
+             QWidget *parent = nullptr);
+
+    // The note as the job keeps it, with CR LF line breaks.
+    QString Note() const;
+    QPlainTextEdit *TB_Note = nullptr;
+};

@@ -1,0 +1,90 @@
+#include "widget_prompt.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace {
+const QString Title = QStringLiteral("Quorvel");
+
+QString Start_Path(const QString &folder, const QString &file_name)
+{
+    if (!file_name.isEmpty())
+        return file_name;
+    return folder;
+}
+} // namespace
+
+void Widget_Prompt::Show_Message(const QString &text)
+{
+    QMessageBox::information(parent_, Title, text, QMessageBox::Ok);
+}
+
+Prompt::Answer Widget_Prompt::Ask_Yes_No(const QString &text)
+{
+    return QMessageBox::question(parent_, Title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+                   == QMessageBox::Yes
+               ? Answer::Yes
+               : Answer::No;
+}
+
+Prompt::Answer Widget_Prompt::Ask_Yes_No_Cancel(const QString &text)
+{
+    const auto button = QMessageBox::question(parent_, Title, text,
+                                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                              QMessageBox::Yes);
+    return button == QMessageBox::Yes ? Answer::Yes : button == QMessageBox::No ? Answer::No : Answer::Cancel;
+}
+
+QStringList Widget_Prompt::Dialog_Filters(const QString &filters)
+{
+    // Pairs of description and pattern separated by "|". A pattern of "*.*"
+    // means every file, with or without an extension.
+    const QStringList parts = filters.split(u'|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString &description = parts[i];
+        QString pattern = parts[i + 1];
+        if (description.isEmpty())
+            continue;
+        if (pattern == u"*.*")
+            pattern = QStringLiteral("*");
+        QString label = description;
+        const qsizetype open = label.lastIndexOf(u'(');
+        if (open > 0)
+            label = label.left(open).trimmed();
+        out << QStringLiteral("%1 (%2)").arg(label, pattern);
+    }
+    return out;
+}
+
+QString Widget_Prompt::Choose_Open_File(const QString &folder, const QString &file_name, const QString &filters,
+                                        int selected_filter)
+{
+    QFileDialog dialog(parent_, QStringLiteral("Open"), Start_Path(folder, file_name));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    const QStringList list = Dialog_Filters(filters);
+    dialog.setNameFilters(list);
+    if (selected_filter >= 0 && selected_filter < list.size())
+        dialog.selectNameFilter(list[selected_filter]);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
+}
+
+QString Widget_Prompt::Choose_Save_File(const QString &folder, const QString &file_name, const QString &filters,
+                                        int selected_filter)
+{
+    QFileDialog dialog(parent_, QStringLiteral("Save As"), Start_Path(folder, file_name));
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const QStringList list = Dialog_Filters(filters);
+    dialog.setNameFilters(list);
+    if (selected_filter >= 0 && selected_filter < list.size())
+        dialog.selectNameFilter(list[selected_filter]);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
+}
