@@ -24,12 +24,13 @@ bool Save_Prompt(Program_State &state, Prompt &prompt)
     return false;
 }
 
-// The folder a dialog starts in: Current_Path is a folder, or the full path
-// of the last file chosen.
+// The folder a dialog starts in: Current_Path is a folder (the default
+// path), or the full path of the last job file chosen.
 QString Dialog_Folder(const QString &current_path)
 {
     const QFileInfo info(current_path);
-    return info.isDir() || current_path.isEmpty() ? current_path : info.absolutePath();
+    const bool job_file = info.isFile() || info.suffix().compare(QStringLiteral("qvl"), Qt::CaseInsensitive) == 0;
+    return job_file ? info.absolutePath() : current_path;
 }
 
 void Show_All(Prompt &prompt, const QStringList &messages)
