@@ -4,6 +4,7 @@
 
 #include <QIcon>
 #include <QKeyEvent>
+#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -32,7 +33,14 @@ Frm_About::Frm_About(const QString &version, int &startup, QWidget *parent)
     setObjectName(QStringLiteral("Frm_About"));
     setWindowTitle(QStringLiteral("About Quorvel"));
     setModal(true);
-    setFixedSize(470, 300);
+    setFixedSize(470, 272);
+    // The frame around the box; a click on it closes the box.
+    auto *frame = new QFrame(this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    frame->setLineWidth(3);
+    frame->setGeometry(rect());
+    frame->setAttribute(Qt::WA_TransparentForMouseEvents);
 
     // The title, drawn twice with a small offset: a shadow, then the face
     // slightly up and to the left.
@@ -66,7 +74,7 @@ Frm_About::Frm_About(const QString &version, int &startup, QWidget *parent)
     auto *contact = Label(this, Maker_Contact, QRect(124, 182, 330, 20));
     contact->setObjectName(QStringLiteral("Lab_Contact"));
     auto *warning = Label(this, QStringLiteral(" Warning:     No Expressed or Implied Warranty or Guarantee"),
-                          QRect(14, 236, 440, 20));
+                          QRect(14, 232, 440, 20));
     warning->setObjectName(QStringLiteral("Lab_Warning"));
 
     // The hidden spot: a label holding a single blank over the title.

@@ -603,6 +603,8 @@ void Frm_Main::Show_Job()
     Chk_Use_Pressure->setChecked(job.Use_Pressure);
     TB_Sprinkler->setText(job.Irrigation_Flow);
     TB_NoteA->setText(job.NoteA_Flow);
+    for (QLineEdit *box : {TB_Location, TB_By})
+        box->setCursorPosition(0); // show the beginning of a long text
     updating_ = false;
     Refresh_Fixture_Grid();
     Show_Results();
