@@ -44,18 +44,6 @@ QString Boolean(bool value)
     return value ? QStringLiteral("True") : QStringLiteral("False");
 }
 
-std::optional<bool> To_Boolean(const QString &text)
-{
-    const QString t = text.trimmed();
-    if (t.compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0)
-        return true;
-    if (t.compare(QStringLiteral("False"), Qt::CaseInsensitive) == 0)
-        return false;
-    if (Is_Numeric_Text(t))
-        return Leading_Number(t) != 0;
-    return std::nullopt;
-}
-
 // A whole number in range, rounded as the conversion to an integer does.
 std::optional<qint64> To_Integer(const QString &text, qint64 low, qint64 high)
 {
@@ -210,13 +198,13 @@ Job_Read_Result Apply_Job_File(Program_State &state, const QByteArray &bytes)
     j.Calculated_By = field(4);
     if (const auto mode = To_Integer(field(5), -32768, 32767); mode && (*mode == 0 || *mode == 1))
         j.Description_Mode = int(*mode);
-    if (To_Boolean(field(6)).value_or(false))
+    if (Text_To_Boolean(field(6)).value_or(false))
         j.Use_Type = Use_Kind::Private;
-    if (To_Boolean(field(7)).value_or(false))
+    if (Text_To_Boolean(field(7)).value_or(false))
         j.Use_Type = Use_Kind::Public;
-    if (To_Boolean(field(8)).value_or(false))
+    if (Text_To_Boolean(field(8)).value_or(false))
         j.Flush_Type = Flush_Kind::Quick_Flush;
-    if (To_Boolean(field(9)).value_or(false))
+    if (Text_To_Boolean(field(9)).value_or(false))
         j.Flush_Type = Flush_Kind::Tank;
     for (int r = 0; r < Grid_Rows; ++r)
         j.Fixture_Count[r] = Count_Text(field(10 + r));
@@ -259,7 +247,7 @@ Job_Read_Result Apply_Job_File(Program_State &state, const QByteArray &bytes)
         if (layout == Layout::Middle) {
             j.Flow_Basis = Flow_Kind::Maximum;
             note_field = 68;
-        } else if (const auto max = To_Boolean(field(68))) {
+        } else if (const auto max = Text_To_Boolean(field(68))) {
             j.Flow_Basis = *max ? Flow_Kind::Maximum : Flow_Kind::Continuous;
         }
     }

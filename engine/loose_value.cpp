@@ -3,6 +3,18 @@
 #include "leading_number.h"
 #include "number_format.h"
 
+std::optional<bool> Text_To_Boolean(const QString &text)
+{
+    const QString t = text.trimmed();
+    if (t.compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (t.compare(QStringLiteral("False"), Qt::CaseInsensitive) == 0)
+        return false;
+    if (Is_Numeric_Text(t))
+        return Leading_Number(t) != 0;
+    return std::nullopt;
+}
+
 Loose_Value Loose_Value::Of_Number(double number)
 {
     Loose_Value v;

@@ -2,6 +2,12 @@
 
 #include <QString>
 
+#include <optional>
+
+// A Boolean written as text: "True" or "False" in any letter case, or a
+// number (0 is false, anything else true). Other texts have no value.
+std::optional<bool> Text_To_Boolean(const QString &text);
+
 // A value that holds whatever was last put into it: the text typed or read
 // from a file or the settings store, a number stored by a dialog, or a
 // Boolean. Pressure details and several settings are such values; they are

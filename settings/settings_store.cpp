@@ -92,14 +92,7 @@ QString Settings_Store::Default_Location()
 
 bool Settings_Boolean(const QString &text, bool prior)
 {
-    const QString t = text.trimmed();
-    if (t.compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0)
-        return true;
-    if (t.compare(QStringLiteral("False"), Qt::CaseInsensitive) == 0)
-        return false;
-    if (Is_Numeric_Text(t))
-        return Leading_Number(t) != 0;
-    return prior;
+    return Text_To_Boolean(text).value_or(prior);
 }
 
 Settings_Fields Read_Settings(const Settings_Store &store)

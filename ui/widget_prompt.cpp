@@ -59,12 +59,13 @@ QStringList Widget_Prompt::Dialog_Filters(const QString &filters)
     return out;
 }
 
-QString Widget_Prompt::Choose_Open_File(const QString &folder, const QString &file_name, const QString &filters,
-                                        int selected_filter)
+QString Widget_Prompt::Choose_File(bool save, const QString &folder, const QString &file_name,
+                                   const QString &filters, int selected_filter)
 {
-    QFileDialog dialog(parent_, QStringLiteral("Open"), Start_Path(folder, file_name));
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    QFileDialog dialog(parent_, save ? QStringLiteral("Save As") : QStringLiteral("Open"),
+                       Start_Path(folder, file_name));
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     const QStringList list = Dialog_Filters(filters);
     dialog.setNameFilters(list);
     if (selected_filter >= 0 && selected_filter < list.size())
@@ -74,17 +75,14 @@ QString Widget_Prompt::Choose_Open_File(const QString &folder, const QString &fi
     return dialog.selectedFiles().first();
 }
 
+QString Widget_Prompt::Choose_Open_File(const QString &folder, const QString &file_name, const QString &filters,
+                                        int selected_filter)
+{
+    return Choose_File(false, folder, file_name, filters, selected_filter);
+}
+
 QString Widget_Prompt::Choose_Save_File(const QString &folder, const QString &file_name, const QString &filters,
                                         int selected_filter)
 {
-    QFileDialog dialog(parent_, QStringLiteral("Save As"), Start_Path(folder, file_name));
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    const QStringList list = Dialog_Filters(filters);
-    dialog.setNameFilters(list);
-    if (selected_filter >= 0 && selected_filter < list.size())
-        dialog.selectNameFilter(list[selected_filter]);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().first();
+    return Choose_File(true, folder, file_name, filters, selected_filter);
 }

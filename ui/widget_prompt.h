@@ -20,5 +20,7 @@ public:
     static QStringList Dialog_Filters(const QString &filters);
 
 private:
+    QString Choose_File(bool save, const QString &folder, const QString &file_name, const QString &filters,
+                        int selected_filter);
     QWidget *parent_;
 };
