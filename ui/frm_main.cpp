@@ -725,11 +725,6 @@ void Frm_Main::View_File(const QString &path)
                                   .arg(State.Settings.Editor, path, error));
 }
 
-void Frm_Main::Open_In_Editor(const QString &path)
-{
-    View_File(path);
-}
-
 void Frm_Main::Print_Preview()
 {
     Calc_Outcome outcome;
@@ -827,7 +822,7 @@ void Frm_Main::Show_License()
         prompt_->Show_Message(QStringLiteral("License.txt could not be written to the program folder: %1").arg(error));
         return;
     }
-    Open_In_Editor(State.Program_File(QStringLiteral("License.txt")));
+    View_File(State.Program_File(QStringLiteral("License.txt")));
 }
 
 void Frm_Main::Show_Version_Information()
@@ -837,7 +832,7 @@ void Frm_Main::Show_Version_Information()
         prompt_->Show_Message(QStringLiteral("Version.txt could not be written to the program folder: %1").arg(error));
         return;
     }
-    Open_In_Editor(State.Program_File(QStringLiteral("Version.txt")));
+    View_File(State.Program_File(QStringLiteral("Version.txt")));
 }
 
 bool Frm_Main::eventFilter(QObject *watched, QEvent *event)

@@ -118,7 +118,6 @@ private:
     void Play_Sound();
     void Show_Outcome(const Calc_Outcome &outcome);
     QString Launch(const QString &command_line, int show_code);
-    void Open_In_Editor(const QString &path);
 
     Start_Options options_;
     std::unique_ptr<Prompt> own_prompt_;
