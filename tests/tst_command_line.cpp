@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -196,6 +197,35 @@ private slots:
         const QString store = jobs.filePath(QStringLiteral("never.ini"));
         Command({QStringLiteral("--calc"), job}, store);
         QVERIFY(!QFile::exists(store));
+    }
+
+    // The shipped sample: 4 lavatories (2 FU), 3 flush valve closets (10),
+    // 2 urinals (5), a drinking fountain (0.25), a service sink (3) and a
+    // kitchen sink (4) are 55.25 FU; the flush valve column gives
+    // 50 + 5.25 x 0.4 = 52.1 gpm, plus 12 gpm irrigation and 5 gpm Note A.
+    void Shipped_Sample_Job()
+    {
+        const QString sample = QCoreApplication::applicationDirPath() + QStringLiteral("/Sample.qvl");
+        if (!QFile::exists(sample))
+            QSKIP("no sample job");
+        const Run text = Command({QStringLiteral("--calc"), sample}, settings_);
+        QCOMPARE(text.status, 0);
+        const QStringList lines = text.out.split(u'\n');
+        QCOMPARE(lines.mid(0, 4), (QStringList{QStringLiteral("Job: ") + sample, "Fixture Units: 55.3",
+                                                "Max. Design Flow: 69.1 gpm", "Meter Size: 2\" [Upsized] AWWA C700"}));
+        QVERIFY(lines[4].startsWith(QStringLiteral("Pressure at Fixture: ")) && lines[4].endsWith(QStringLiteral(" psi")));
+        QCOMPARE(lines[5], QStringLiteral("Message: Meter up sized 1 meter size to meet pressure requirements."));
+
+        const Run json = Command({QStringLiteral("--calc"), QStringLiteral("--json"), sample}, settings_);
+        const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8()).array().first().toObject();
+        QCOMPARE(o[QStringLiteral("fixture_units")].toDouble(), 55.25);
+        QVERIFY(std::fabs(o[QStringLiteral("design_flow_gpm")].toDouble() - 69.1) < 1e-9);
+        QCOMPARE(o[QStringLiteral("size_label")].toString(), QStringLiteral("2\""));
+        QCOMPARE(o[QStringLiteral("meter_index")].toInt(), 6);
+        QCOMPARE(o[QStringLiteral("upsize_count")].toInt(), 2);
+        QCOMPARE(o[QStringLiteral("pressure_failed")].toBool(), false);
+        QVERIFY(o[QStringLiteral("pressure_at_fixture_psi")].toDouble() >= 30); // the required pressure
+        QCOMPARE(o[QStringLiteral("pressure_at_fixture_text")].toString(), lines[4].mid(21));
     }
 
     void Report_Output()
