@@ -1,6 +1,7 @@
 #include "frm_about.h"
 #include "frm_main.h"
 #include "frm_note.h"
+#include "frm_pressure.h"
 #include "reference_dialogs.h"
 
 #include <QAction>
@@ -365,6 +366,86 @@ private slots:
         QCOMPARE(w.Find<QLineEdit>(QStringLiteral("TB_Location"))->text(), w.main->State.Job.Location);
         QCOMPARE(w.main->State.Flag_Save, 0);
         QVERIFY(!w.Find<QLabel>(QStringLiteral("Lab_Meter_Size"))->text().isEmpty());
+    }
+
+    void Pressure_Details_Open_And_Ok()
+    {
+        Sizing_Job job;
+        job.Elev_Main_Meter = QStringLiteral("-5");
+        job.Dia_Service_1 = QStringLiteral("-1");
+        job.C_Service_1 = QStringLiteral("130");
+        job.Len_Factor = Loose_Value::Of_Number(1.5);
+        job.No_Upsize = Loose_Value::Of_Number(1);
+        job.Meter_Location.clear();
+        int flag = 0, spot = 0;
+        Scripted_Prompt prompt;
+        {
+            Frm_Pressure details(job, flag, spot, prompt, QStringLiteral("1.02.0808"));
+            QCOMPARE(details.Boxes["Elev_Main_Meter"]->text(), QStringLiteral("-5"));
+            QCOMPARE(details.Boxes["Dia_Service_1"]->text(), QString());
+            QCOMPARE(details.Boxes["C_Service_1"]->text(), QStringLiteral("130"));
+            QCOMPARE(details.Boxes["Len_Factor"]->text(), QStringLiteral("1.5"));
+            QVERIFY(details.Chk_No_Upsize->isChecked());
+            QCOMPARE(job.Meter_Location, QStringLiteral("Inside")); // opening alone sets it
+            QCOMPARE(details.Captions["Dia_Service_1"]->text(),
+                     QStringLiteral("Service Lateral Internal Diameter from Main to Curb Stop "));
+            details.reject();
+        }
+        QCOMPARE(flag, 0);
+        QCOMPARE(job.Elev_Main_Meter.Text(), QStringLiteral("-5"));
+
+        Frm_Pressure details(job, flag, spot, prompt, QStringLiteral("1.02.0808"));
+        details.show();
+        details.Boxes["Pressure_Min_Main"]->setText(QStringLiteral("60 psi"));
+        QTest::mouseClick(details.Opt_Meter_Outside, Qt::LeftButton);
+        QCOMPARE(details.Captions["C_Service_2"]->text(), QStringLiteral("Service Lateral C Factor from Meter to Building "));
+        details.Ok();
+        QCOMPARE(flag, 1);
+        QCOMPARE(job.Pressure_Min_Main, Loose_Value::Of_Number(60));
+        QCOMPARE(job.Dia_Service_1, Loose_Value::Of_Number(0)); // an empty box stores 0
+        QCOMPARE(job.Meter_Location, QStringLiteral("Outside"));
+        Frm_Pressure again(job, flag, spot, prompt, QStringLiteral("1.02.0808"));
+        QCOMPARE(again.Boxes["Dia_Service_1"]->text(), QString()); // 0 shows as an empty box
+    }
+
+    void Pressure_Diagram_And_Pipe_Sizes()
+    {
+        Sizing_Job job;
+        job.Meter_Location = QStringLiteral("Inside");
+        int flag = 0, spot = 0;
+        Scripted_Prompt prompt;
+        Frm_Pressure details(job, flag, spot, prompt, QStringLiteral("1.02.0808"));
+        QTimer::singleShot(0, [] {
+            auto *diagram = qobject_cast<Frm_Diagram *>(QApplication::activeModalWidget());
+            QVERIFY(diagram);
+            QVERIFY(diagram->Opt_Inside->isChecked());
+            QTest::mouseClick(diagram->Opt_Outside, Qt::LeftButton);
+            QVERIFY(diagram->Picture_Outside->isVisible() && !diagram->Picture_Inside->isVisible());
+            diagram->accept();
+        });
+        details.show();
+        QTest::mouseClick(details.findChild<QPushButton *>(QStringLiteral("Button_Diagram")), Qt::LeftButton);
+        QVERIFY(details.Opt_Meter_Outside->isChecked());
+        QCOMPARE(details.Captions["Len_Main_CB"]->text(), QStringLiteral("Service Lateral Length from Main to Meter "));
+
+        // The second diameter's "?" fills the second service diameter.
+        QTimer::singleShot(0, [] {
+            auto *sizes = qobject_cast<Frm_Size *>(QApplication::activeModalWidget());
+            QVERIFY(sizes);
+            for (QLabel *d : sizes->Diameters()) {
+                if (d->text() == u"1.481") {
+                    QTest::mouseClick(d, Qt::LeftButton);
+                    return;
+                }
+            }
+        });
+        QTest::mouseClick(details.findChild<QPushButton *>(QStringLiteral("Button_Dia3")), Qt::LeftButton);
+        QCOMPARE(spot, 25);
+        QCOMPARE(details.Boxes["Dia_Service_2"]->text(), QStringLiteral("1.481"));
+        QCOMPARE(details.Boxes["Dia_Plumbing"]->text(), QString());
+        details.reject(); // Cancel discards the switch to outside
+        QCOMPARE(job.Meter_Location, QStringLiteral("Inside"));
+        QCOMPARE(flag, 0);
     }
 
     void Window_Fits_A_Small_Screen()

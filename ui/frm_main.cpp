@@ -2,6 +2,7 @@
 
 #include "frm_about.h"
 #include "frm_note.h"
+#include "frm_pressure.h"
 #include "job_file.h"
 #include "job_lifecycle.h"
 #include "number_format.h"
@@ -798,8 +799,10 @@ void Frm_Main::Open_Options()
 
 void Frm_Main::Open_Pressure_Details()
 {
-    prompt_->Show_Message(QStringLiteral("The pressure details dialog is not available in this version yet. "
-                                         "Pressure details can be given in a job file (see Help)."));
+    for (auto *old : findChildren<Frm_Pressure *>())
+        delete old;
+    Frm_Pressure details(State.Job, State.Flag_Save, State.Spot1, *prompt_, State.Version, this);
+    details.exec();
 }
 
 void Frm_Main::Show_About()

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "prompt.h"
+#include "sizing_job.h"
+
+#include <QDialog>
+#include <QMap>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// The pressure details of the job: the service from the water main to the
+// meter, the building plumbing to the controlling fixture, up-sizing and
+// the meter's place. Values are copied in on opening and stored only by Ok.
+class Frm_Pressure : public QDialog {
+    Q_OBJECT
+public:
+    Frm_Pressure(Sizing_Job &job, int &flag_save, int &spot1, Prompt &prompt, const QString &version,
+                 QWidget *parent = nullptr);
+
+    // The captions of the service lateral fields follow the meter's place.
+    void DSB_Change_Meter_Location();
+    void Ok();
+
+    QMap<QString, QLineEdit *> Boxes; // by field name: "Pressure_Min_Main", ...
+    QMap<QString, QLabel *> Captions;
+    QCheckBox *Chk_No_Upsize = nullptr;
+    QRadioButton *Opt_Meter_Inside = nullptr, *Opt_Meter_Outside = nullptr;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void Show_Pipe_Sizes(int code);
+    void Show_Diagram();
+
+    Sizing_Job &job_;
+    int &flag_save_;
+    int &spot1_;
+    Prompt &prompt_;
+};
+
+// The plumbing diagram: the service drawn with the meter inside or outside
+// the building; choosing the place here also switches the details dialog.
+class Frm_Diagram : public QDialog {
+    Q_OBJECT
+public:
+    explicit Frm_Diagram(Frm_Pressure *details);
+    QRadioButton *Opt_Inside = nullptr, *Opt_Outside = nullptr;
+    QWidget *Picture_Inside = nullptr, *Picture_Outside = nullptr;
+
+private:
+    void Choose(bool inside);
+    Frm_Pressure *details_;
+};
