@@ -1,12 +1,15 @@
 #include "frm_about.h"
 #include "frm_main.h"
 #include "frm_note.h"
+#include "frm_options.h"
+#include "settings_store.h"
 #include "frm_pressure.h"
 #include "reference_dialogs.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
 #include <QElapsedTimer>
@@ -446,6 +449,73 @@ private slots:
         details.reject(); // Cancel discards the switch to outside
         QCOMPARE(job.Meter_Location, QStringLiteral("Inside"));
         QCOMPARE(flag, 0);
+    }
+
+    void Options_Load_And_Save()
+    {
+        Window w;
+        w.main->State.Settings.Default_C_Service = QStringLiteral("0");
+        w.main->Open_Options();
+        auto *options = w.main->findChild<Frm_Options *>();
+        QVERIFY(options && options->isVisible() && !options->isModal());
+        QCOMPARE(options->TB_Default_C_Service->text(), QString()); // "0" is no default
+        QCOMPARE(options->TB_Default_Len_Factor->text(), QStringLiteral("1.5"));
+        QCOMPARE(options->Lab_Meter->text(), QStringLiteral("File: AWWA-Standard.mtr,    Description: ")
+                                                  + w.main->State.Meters.Description);
+        QVERIFY(options->CB_Meter->count() >= 2);
+        QCOMPARE(options->CB_Meter->currentText(), options->Lab_Meter->text());
+
+        // Choose the other list, clear the editor and turn the large buttons off.
+        const int other = options->CB_Meter->findText(QStringLiteral("AWWA-Compound-Turbine.mtr"), Qt::MatchContains);
+        QVERIFY(other >= 0);
+        options->CB_Meter->setCurrentIndex(other);
+        options->TB_Editor->clear();
+        options->Chk_Large_Buttons->setChecked(false);
+        w.prompt.Messages.clear();
+        options->Save();
+        QCOMPARE(w.prompt.Messages.first(), QStringLiteral("\"Startup Defaults\" and \"Pressure Defaults\" changes will "
+                                                           "not take effect until Quorvel is restarted."));
+        QCOMPARE(w.main->State.Settings.Set_Meter_Table, QStringLiteral("AWWA-Compound-Turbine.mtr"));
+        QVERIFY(w.main->State.Meters.Entries.first().Size_Label.contains(QStringLiteral("Compound")));
+        QCOMPARE(w.Find<QLabel>(QStringLiteral("Lab_Meter_Table"))->text(), w.main->State.Meters.Description);
+        QCOMPARE(w.main->State.Settings.Editor, QStringLiteral("Notepad.exe"));
+        QCOMPARE(w.Find<QToolBar>(QStringLiteral("Toolbar1"))->iconSize(), QSize(16, 15));
+        Settings_Store store = w.main->Open_Settings_Store();
+        QCOMPARE(store.Read(QStringLiteral("Default C Factor Service")), QStringLiteral("0")); // empty box stores 0
+        QCOMPARE(store.Read(QStringLiteral("Set Meter Table")), QStringLiteral("AWWA-Compound-Turbine.mtr"));
+        QCOMPARE(store.Read(QStringLiteral("Large Buttons")), QStringLiteral("False"));
+    }
+
+    void Options_Defaults_Keep_The_Meter_List()
+    {
+        Window w;
+        w.main->State.Settings.Default_DefaultName = QStringLiteral("Someone");
+        w.main->Open_Options();
+        auto *options = w.main->findChild<Frm_Options *>();
+        const int chosen = options->CB_Meter->currentIndex();
+        options->Defaults();
+        QCOMPARE(options->TB_DefaltName->text(), QString());
+        QCOMPARE(options->TB_Default_Pressure_Fixture->text(), QStringLiteral("20"));
+        QCOMPARE(options->CB_Meter->currentIndex(), chosen);
+        options->close(); // Cancel: nothing changes
+        QCOMPARE(w.main->State.Settings.Default_DefaultName, QStringLiteral("Someone"));
+    }
+
+    void Meter_Lists_Of_A_Folder()
+    {
+        QTemporaryDir dir;
+        const auto write = [&dir](const QString &name, const QByteArray &text) {
+            QFile f(dir.filePath(name));
+            f.open(QIODevice::WriteOnly);
+            f.write(text);
+        };
+        write(QStringLiteral("b-list.MTR"), "Date: 1/1/2020\r\nDesc: Second list\r\n");
+        write(QStringLiteral("A-list.mtr"), "' no description\r\n");
+        write(QStringLiteral("c-list.txt"), "Desc: not a meter list\r\n");
+        const auto rows = Frm_Options::Scan_Meter_Lists(dir.path());
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0], (QPair<QString, QString>{QStringLiteral("A-list.mtr"), QString()}));
+        QCOMPARE(rows[1], (QPair<QString, QString>{QStringLiteral("b-list.MTR"), QStringLiteral("Second list")}));
     }
 
     void Window_Fits_A_Small_Screen()

@@ -2,6 +2,7 @@
 
 #include "frm_about.h"
 #include "frm_note.h"
+#include "frm_options.h"
 #include "frm_pressure.h"
 #include "job_file.h"
 #include "job_lifecycle.h"
@@ -561,7 +562,7 @@ void Frm_Main::Startup_Sequence()
     }
     State.Startup = 1;
 
-    Settings_Store store = options_.Settings_File.isEmpty() ? Settings_Store() : Settings_Store(options_.Settings_File);
+    Settings_Store store = Open_Settings_Store();
     Apply_Startup_Settings(State, Startup_Load(store, *prompt_), QDate::currentDate());
 
     Load_Tables(State);
@@ -790,11 +791,17 @@ void Frm_Main::Edit_Note()
     Refresh_Fixture_Grid();
 }
 
+Settings_Store Frm_Main::Open_Settings_Store() const
+{
+    return options_.Settings_File.isEmpty() ? Settings_Store() : Settings_Store(options_.Settings_File);
+}
+
 void Frm_Main::Open_Options()
 {
-    prompt_->Show_Message(QStringLiteral("The options dialog is not available in this version yet. The settings "
-                                         "are kept in %1; the meter list in use is \"%2\".")
-                              .arg(Settings_Store::Default_Location(), State.Settings.Set_Meter_Table));
+    for (auto *old : findChildren<Frm_Options *>())
+        delete old;
+    auto *options = new Frm_Options(*this); // modeless, deleted when closed
+    options->show();
 }
 
 void Frm_Main::Open_Pressure_Details()

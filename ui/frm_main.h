@@ -72,6 +72,8 @@ public:
     void Fit_Meter_Font();
     void Show_Results();
     Prompt &Prompts() { return *prompt_; }
+    // The settings store the window reads at startup and the options write.
+    class Settings_Store Open_Settings_Store() const;
     bool Quit_Requested() const { return quit_requested_; }
     int Sounds_Played() const { return sounds_played_; }
 

@@ -1,0 +1,368 @@
+#include "frm_options.h"
+
+#include "data_file.h"
+#include "frm_main.h"
+#include "leading_number.h"
+#include "number_format.h"
+#include "reference_dialogs.h"
+#include "settings_store.h"
+#include "shell_run.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QCheckBox *Check(const QString &name, const QString &text)
+{
+    auto *c = new QCheckBox(text);
+    c->setObjectName(name);
+    return c;
+}
+
+QLineEdit *Edit(const QString &name, int width = 0)
+{
+    auto *e = new QLineEdit;
+    e->setObjectName(name);
+    if (width > 0)
+        e->setFixedWidth(width);
+    return e;
+}
+
+QPushButton *Button(const QString &name, const QString &text)
+{
+    auto *b = new QPushButton(text);
+    b->setObjectName(name);
+    if (text == u"?" || text == u"...")
+        b->setFixedWidth(30);
+    return b;
+}
+
+QString Entry_Text(const QString &file, const QString &description)
+{
+    return QStringLiteral("File: ") + file + QStringLiteral(",    Description: ") + description;
+}
+
+const QString Length_Factor_Help = QStringLiteral(
+    "Enter the factor that multiplies the 'Length of Pipe from Meter to Controlling Fixture' to obtain the developed "
+    "length of pipe.  The developed pipe length is the equivalent length of pipe equal to the headloss caused by the "
+    "actual length of pipe and the fittings included with that pipe.");
+const QString Treatment_Help = QStringLiteral(
+    "Enter the pressure loss caused be a water treatment unit in line to the controlling fixture.  Water softeners "
+    "typically cause a 15 psi pressure loss.");
+
+} // namespace
+
+Frm_Options::Frm_Options(Frm_Main &main) : QDialog(&main), main_(main)
+{
+    setObjectName(QStringLiteral("Frm_Options"));
+    setWindowTitle(QStringLiteral("Options"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    Chk_Sound1 = Check(QStringLiteral("Chk_Sound1"), QStringLiteral("Use Sound"));
+    Chk_Large_Buttons = Check(QStringLiteral("Chk_Large_Buttons"), QStringLiteral("Use Large Buttons for the Toolbar"));
+    Chk_Code = Check(QStringLiteral("Chk_Code"), QStringLiteral("Set Code Language as Default"));
+    Chk_Fixture = Check(QStringLiteral("Chk_Fixture"), QStringLiteral("Set Private Use Fixtures as Default"));
+    Chk_Flush = Check(QStringLiteral("Chk_Flush"), QStringLiteral("Set Predominately Quick Flush as Default"));
+    Chk_Default_Calc_Maximum_Flow = Check(QStringLiteral("Chk_Default_Calc_Maximum_Flow"),
+                                          QStringLiteral("Default Calculate Using Maximum Flow"));
+    TB_DefaultPath = Edit(QStringLiteral("TB_DefaultPath"));
+    TB_DefaltName = Edit(QStringLiteral("TB_DefaltName"));
+    auto *path_button = Button(QStringLiteral("Button_Default_Path"), QStringLiteral("..."));
+
+    auto *startup = new QGroupBox(QStringLiteral("Startup Defaults"));
+    auto *sg = new QGridLayout(startup);
+    int row = 0;
+    for (QCheckBox *c : {Chk_Sound1, Chk_Large_Buttons, Chk_Code, Chk_Fixture, Chk_Flush, Chk_Default_Calc_Maximum_Flow})
+        sg->addWidget(c, row++, 0, 1, 3);
+    sg->addWidget(new QLabel(QStringLiteral("Default path for storing data files ")), row, 0);
+    sg->addWidget(TB_DefaultPath, row, 1);
+    sg->addWidget(path_button, row++, 2);
+    sg->addWidget(new QLabel(QStringLiteral("Default name for the \"Calculated By\" field ")), row, 0);
+    sg->addWidget(TB_DefaltName, row++, 1);
+    sg->setColumnStretch(1, 1);
+
+    Chk_Default_Use_Pressure = Check(QStringLiteral("Chk_Default_Use_Pressure"), QStringLiteral("Use Pressure Loss as Default"));
+    Chk_Default_Meter_Location = Check(QStringLiteral("Chk_Default_Meter_Location"),
+                                       QStringLiteral("Default Meter Location in Building"));
+    Chk_Default_No_Upsize = Check(QStringLiteral("Chk_Default_No_Upsize"), QStringLiteral("Default No Meter Upsizing"));
+    TB_Default_Pressure_Main = Edit(QStringLiteral("TB_Default_Pressure_Main"), 70);
+    TB_Default_Service_Dia = Edit(QStringLiteral("TB_Default_Service_Dia"), 70);
+    TB_Default_C_Service = Edit(QStringLiteral("TB_Default_C_Service"), 70);
+    TB_Default_Plumbing_Dia = Edit(QStringLiteral("TB_Default_Plumbing_Dia"), 70);
+    TB_Default_C_Plumbing = Edit(QStringLiteral("TB_Default_C_Plumbing"), 70);
+    TB_Default_Len_Factor = Edit(QStringLiteral("TB_Default_Len_Factor"), 70);
+    TB_Default_Pressure_Treatment = Edit(QStringLiteral("TB_Default_Pressure_Treatment"), 70);
+    TB_Default_Pressure_Fixture = Edit(QStringLiteral("TB_Default_Pressure_Fixture"), 70);
+    auto *dia1 = Button(QStringLiteral("Button_Dia1"), QStringLiteral("?"));
+    auto *dia2 = Button(QStringLiteral("Button_Dia2"), QStringLiteral("?"));
+    auto *c1 = Button(QStringLiteral("Button_CFactor1"), QStringLiteral("?"));
+    auto *c2 = Button(QStringLiteral("Button_CFactor2"), QStringLiteral("?"));
+    auto *len = Button(QStringLiteral("Button_Len_Factor"), QStringLiteral("?"));
+    auto *treat = Button(QStringLiteral("Button_Pressure_Treatment"), QStringLiteral("?"));
+    auto *fixture = Button(QStringLiteral("Button_Pressure_Controlling"), QStringLiteral("?"));
+    struct Numeric {
+        const char *Label;
+        QLineEdit *Box;
+        const char *Unit;
+        QPushButton *Help;
+    };
+    const QList<Numeric> numerics = {
+        {" Default Low Pressure in Main ", TB_Default_Pressure_Main, "(psi)", nullptr},
+        {" Default Service Internal Diameter ", TB_Default_Service_Dia, "(in)", dia1},
+        {" Default Service Lateral C Factor ", TB_Default_C_Service, "", c1},
+        {" Default Plumbing Internal Diameter ", TB_Default_Plumbing_Dia, "(in)", dia2},
+        {" Default Plumbing C Factor ", TB_Default_C_Plumbing, "", c2},
+        {" Default Developed Length Factor ", TB_Default_Len_Factor, "", len},
+        {" Default Pressure Loss for Treatment  ", TB_Default_Pressure_Treatment, "(psi)", treat},
+        {" Default Required Fixture Pressure ", TB_Default_Pressure_Fixture, "(psi)", fixture},
+    };
+    auto *pressure = new QGroupBox(QStringLiteral("Pressure Defaults"));
+    auto *pg = new QGridLayout(pressure);
+    row = 0;
+    pg->addWidget(Chk_Default_Use_Pressure, row++, 0, 1, 4);
+    pg->addWidget(Chk_Default_Meter_Location, row++, 0, 1, 4);
+    for (const Numeric &n : numerics) {
+        pg->addWidget(new QLabel(QLatin1String(n.Label)), row, 0);
+        pg->addWidget(n.Box, row, 1);
+        pg->addWidget(new QLabel(QLatin1String(n.Unit)), row, 2);
+        if (n.Help)
+            pg->addWidget(n.Help, row, 3);
+        ++row;
+    }
+    pg->addWidget(Chk_Default_No_Upsize, row++, 0, 1, 4);
+
+    Lab_Meter = new QLabel;
+    Lab_Meter->setObjectName(QStringLiteral("Lab_Meter"));
+    Lab_Meter->setWordWrap(true);
+    CB_Meter = new QComboBox;
+    CB_Meter->setObjectName(QStringLiteral("CB_Meter"));
+    TB_Editor = Edit(QStringLiteral("TB_Editor"));
+    auto *editor_button = Button(QStringLiteral("Button_Editor"), QStringLiteral("..."));
+    TB_ServerName = Edit(QStringLiteral("TB_ServerName"));
+    Lab_Version = new QLabel;
+    Lab_Version->setObjectName(QStringLiteral("Lab_Version"));
+    auto *lower = new QGridLayout;
+    row = 0;
+    lower->addWidget(new QLabel(QStringLiteral("Current Meter Table ")), row, 0);
+    lower->addWidget(Lab_Meter, row++, 1, 1, 2);
+    lower->addWidget(new QLabel(QStringLiteral("Set Meter Table ")), row, 0);
+    lower->addWidget(CB_Meter, row++, 1, 1, 2);
+    lower->addWidget(new QLabel(QStringLiteral("Default Text Editor ")), row, 0);
+    lower->addWidget(TB_Editor, row, 1);
+    lower->addWidget(editor_button, row++, 2);
+    lower->addWidget(new QLabel(QStringLiteral("Update Server ")), row, 0);
+    lower->addWidget(TB_ServerName, row++, 1, 1, 2);
+    lower->addWidget(new QLabel(QStringLiteral("Computer must be connected to the same network as the update sever.")),
+                     row++, 1, 1, 2);
+    lower->setColumnStretch(1, 1);
+
+    auto *update = Button(QStringLiteral("Button_Update"), QStringLiteral("Check for Update"));
+    auto *save = Button(QStringLiteral("Button_Save"), QStringLiteral("Save"));
+    auto *cancel = Button(QStringLiteral("Button_Cancel"), QStringLiteral("Cancel"));
+    auto *defaults = Button(QStringLiteral("Button_Defaults"), QStringLiteral("Defaults"));
+    auto *sysinfo = Button(QStringLiteral("Button_SysInfo"), QStringLiteral("System Info..."));
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(update);
+    buttons->addWidget(sysinfo);
+    buttons->addStretch();
+    buttons->addWidget(new QLabel(QStringLiteral("v.")));
+    buttons->addWidget(Lab_Version);
+    buttons->addStretch();
+    buttons->addWidget(defaults);
+    buttons->addWidget(save);
+    buttons->addWidget(cancel);
+
+    auto *groups = new QHBoxLayout;
+    groups->addWidget(startup);
+    groups->addWidget(pressure);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(groups);
+    layout->addLayout(lower);
+    layout->addLayout(buttons);
+
+    Prompt &prompt = main_.Prompts();
+    connect(save, &QPushButton::clicked, this, &Frm_Options::Save);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::close);
+    connect(defaults, &QPushButton::clicked, this, &Frm_Options::Defaults);
+    connect(sysinfo, &QPushButton::clicked, this,
+            [&prompt] { Start_System_Info([&prompt](const QString &m) { prompt.Show_Message(m); }); });
+    connect(update, &QPushButton::clicked, this, [&prompt] {
+        prompt.Show_Message(QStringLiteral("Checking for updates is not available in this version yet."));
+    });
+    const auto sizes = [this](int code) {
+        main_.State.Spot1 = code;
+        Frm_Size dialog(main_.State.Spot1, {{21, TB_Default_Service_Dia}, {22, TB_Default_Plumbing_Dia}}, this);
+        dialog.exec();
+    };
+    connect(dia1, &QPushButton::clicked, this, [sizes] { sizes(21); });
+    connect(dia2, &QPushButton::clicked, this, [sizes] { sizes(22); });
+    for (QPushButton *b : {c1, c2}) {
+        connect(b, &QPushButton::clicked, this, [this] {
+            Frm_CFactor dialog(this);
+            dialog.exec();
+        });
+    }
+    connect(len, &QPushButton::clicked, this, [&prompt] { prompt.Show_Message(Length_Factor_Help); });
+    connect(treat, &QPushButton::clicked, this, [&prompt] { prompt.Show_Message(Treatment_Help); });
+    connect(fixture, &QPushButton::clicked, this, [&prompt] {
+        prompt.Show_Message(QString::fromUtf8("Typical fixtures require 8 psi for proper operation- except "
+                                              "\u2018pressure balance shower fixture' requires 20 psi for proper "
+                                              "operation."));
+    });
+    connect(path_button, &QPushButton::clicked, this, [this] {
+        main_.State.Spot1 = 5;
+        const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Path"), TB_DefaultPath->text());
+        if (!folder.isEmpty())
+            TB_DefaultPath->setText(folder);
+    });
+    connect(editor_button, &QPushButton::clicked, this, [this] {
+        main_.State.Spot1 = 6;
+        const QString program = QFileDialog::getOpenFileName(this, QStringLiteral("Editor"), QStringLiteral("/usr/bin"));
+        if (!program.isEmpty())
+            TB_Editor->setText(program);
+    });
+    Load();
+}
+
+QList<QLineEdit *> Frm_Options::Numeric_Boxes() const
+{
+    return {TB_Default_Pressure_Main, TB_Default_Service_Dia,        TB_Default_C_Service,
+            TB_Default_Plumbing_Dia,  TB_Default_C_Plumbing,         TB_Default_Len_Factor,
+            TB_Default_Pressure_Treatment, TB_Default_Pressure_Fixture};
+}
+
+QList<QPair<QString, QString>> Frm_Options::Scan_Meter_Lists(const QString &folder)
+{
+    QList<QPair<QString, QString>> rows;
+    const QStringList files = QDir(folder.isEmpty() ? QStringLiteral("/") : folder).entryList(QDir::Files);
+    for (const QString &name : files) {
+        if (!name.endsWith(QStringLiteral(".mtr"), Qt::CaseInsensitive))
+            continue;
+        if (rows.size() >= 50)
+            break;
+        QString description;
+        Data_File_Reader reader((folder.isEmpty() ? QString() : folder) + u'/' + name);
+        QString value;
+        for (int n = 0; n < 80 && reader.Next_Value(value); ++n) {
+            if (value.startsWith(QStringLiteral("Desc:")))
+                description = value.mid(6);
+        }
+        rows.append({name, description});
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](const auto &a, const auto &b) {
+        return a.first.toUpper() < b.first.toUpper();
+    });
+    return rows;
+}
+
+void Frm_Options::Load()
+{
+    const Program_State &state = main_.State;
+    const Settings_Fields &s = state.Settings;
+    Lab_Version->setText(state.Version);
+    Chk_Sound1->setChecked(s.Sound1);
+    Chk_Large_Buttons->setChecked(s.Large_Buttons);
+    Chk_Code->setChecked(s.Code);
+    Chk_Fixture->setChecked(s.Fixture);
+    Chk_Flush->setChecked(s.Flush);
+    Chk_Default_Calc_Maximum_Flow->setChecked(s.Default_Calc_Flow.Is_True());
+    Chk_Default_Use_Pressure->setChecked(s.Default_Use_Pressure);
+    Chk_Default_Meter_Location->setChecked(s.Default_Meter_Location == u"Inside");
+    const bool no_upsize_false = s.Default_No_Upsize.Type() == Loose_Value::Kind::Boolean
+                                     ? !s.Default_No_Upsize.Is_True()
+                                     : Text_To_Boolean(s.Default_No_Upsize.Text()) == std::optional<bool>(false);
+    Chk_Default_No_Upsize->setChecked(!no_upsize_false);
+    TB_DefaltName->setText(s.Default_DefaultName);
+    TB_DefaultPath->setText(s.Default_Path);
+    TB_Editor->setText(s.Editor);
+    TB_ServerName->setText(s.ServerName);
+    const QList<const Loose_Value *> values = {&s.Default_Pressure_Min_Main, &s.Default_Dia_Service,
+                                               &s.Default_C_Service,         &s.Default_Dia_Plumbing,
+                                               &s.Default_C_Plumbing,        &s.Default_Len_Factor,
+                                               &s.Default_Pressure_Treatment, &s.Default_Pressure_Fixture};
+    const QList<QLineEdit *> boxes = Numeric_Boxes();
+    for (int i = 0; i < boxes.size(); ++i)
+        boxes[i]->setText(values[i]->Number() > 0 ? values[i]->Text() : QString());
+    Lab_Meter->setText(Entry_Text(s.Set_Meter_Table, state.Meters.Description));
+
+    Meter_File_Table = Scan_Meter_Lists(state.App_Path);
+    CB_Meter->clear();
+    for (const auto &row : std::as_const(Meter_File_Table))
+        CB_Meter->addItem(Entry_Text(row.first, row.second));
+    CB_Meter->setPlaceholderText(Lab_Meter->text());
+    CB_Meter->setCurrentIndex(CB_Meter->findText(Lab_Meter->text()));
+}
+
+void Frm_Options::Defaults()
+{
+    const Settings_Fields f = Settings_Fields::Factory();
+    Chk_Sound1->setChecked(f.Sound1);
+    Chk_Large_Buttons->setChecked(f.Large_Buttons);
+    Chk_Code->setChecked(f.Code);
+    Chk_Fixture->setChecked(f.Fixture);
+    Chk_Flush->setChecked(f.Flush);
+    TB_DefaltName->clear();
+    TB_DefaultPath->clear();
+    TB_Editor->setText(f.Editor);
+    TB_ServerName->setText(f.ServerName);
+    Chk_Default_Use_Pressure->setChecked(false);
+    Chk_Default_Meter_Location->setChecked(true);
+    Chk_Default_Calc_Maximum_Flow->setChecked(true);
+    const QStringList texts = {"", "", "130", "", "130", "1.5", "", "20"};
+    const QList<QLineEdit *> boxes = Numeric_Boxes();
+    for (int i = 0; i < boxes.size(); ++i)
+        boxes[i]->setText(texts[i]);
+    Chk_Default_No_Upsize->setChecked(false);
+}
+
+void Frm_Options::Save()
+{
+    Prompt &prompt = main_.Prompts();
+    prompt.Show_Message(QStringLiteral("\"Startup Defaults\" and \"Pressure Defaults\" changes will not take effect "
+                                       "until Quorvel is restarted."));
+    Program_State &state = main_.State;
+    Settings_Fields &s = state.Settings;
+    s.Sound1 = Chk_Sound1->isChecked();
+    s.Large_Buttons = Chk_Large_Buttons->isChecked();
+    main_.Set_Images();
+    s.Code = Chk_Code->isChecked();
+    s.Fixture = Chk_Fixture->isChecked();
+    s.Flush = Chk_Flush->isChecked();
+    s.Default_Path = TB_DefaultPath->text();
+    state.Current_Path = s.Default_Path;
+    s.ServerName = TB_ServerName->text();
+    const int index = CB_Meter->currentIndex();
+    if (index >= 0 && index < Meter_File_Table.size()) {
+        s.Set_Meter_Table = Meter_File_Table[index].first;
+        main_.Set_Meter();
+    }
+    if (TB_Editor->text().isEmpty())
+        TB_Editor->setText(QStringLiteral("Notepad.exe"));
+    s.Editor = TB_Editor->text();
+    s.Default_DefaultName = TB_DefaltName->text();
+    s.Default_Use_Pressure = Chk_Default_Use_Pressure->isChecked();
+    s.Default_Meter_Location = Chk_Default_Meter_Location->isChecked() ? QStringLiteral("Inside") : QStringLiteral("Outside");
+    s.Default_Calc_Flow = Loose_Value::Of_Boolean(Chk_Default_Calc_Maximum_Flow->isChecked());
+    Loose_Value *numbers[] = {&s.Default_Pressure_Min_Main, &s.Default_Dia_Service,  &s.Default_C_Service,
+                              &s.Default_Dia_Plumbing,      &s.Default_C_Plumbing,   &s.Default_Len_Factor,
+                              &s.Default_Pressure_Treatment, &s.Default_Pressure_Fixture};
+    const QList<QLineEdit *> boxes = Numeric_Boxes();
+    for (int i = 0; i < boxes.size(); ++i)
+        *numbers[i] = Loose_Value::Of_Number(Leading_Number(boxes[i]->text()));
+    s.Default_No_Upsize = Chk_Default_No_Upsize->isChecked() ? QStringLiteral("True") : QStringLiteral("False");
+    Settings_Store store = main_.Open_Settings_Store();
+    Write_Settings(store, s);
+    main_.raise();
+    main_.activateWindow();
+    close();
+}
