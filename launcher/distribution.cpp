@@ -1,0 +1,122 @@
+#include "distribution.h"
+
+#include <QFile>
+#include <QGridLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// The values of a text file one after another, as the program's data
+// files are read: a value ends at a comma or a line end.
+QStringList Values(const QByteArray &bytes, int most)
+{
+    QStringList values;
+    const QList<QByteArray> lines = bytes.split('\n');
+    for (QByteArray line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        const QString text = QString::fromLatin1(line);
+        qsizetype pos = 0;
+        do {
+            while (pos < text.size() && text[pos] == u' ')
+                ++pos;
+            QString value;
+            if (pos < text.size() && text[pos] == u'"') {
+                const qsizetype close = text.indexOf(u'"', pos + 1);
+                value = text.mid(pos + 1, (close < 0 ? text.size() : close) - pos - 1);
+                const qsizetype comma = text.indexOf(u',', close < 0 ? text.size() : close);
+                pos = comma < 0 ? text.size() + 1 : comma + 1;
+            } else {
+                const qsizetype comma = text.indexOf(u',', pos);
+                value = text.mid(pos, (comma < 0 ? text.size() : comma) - pos).trimmed();
+                pos = comma < 0 ? text.size() + 1 : comma + 1;
+            }
+            values << value;
+            if (values.size() >= most)
+                return values;
+        } while (pos <= text.size());
+    }
+    return values;
+}
+
+} // namespace
+
+QString Newest_Release(const QString &version_file)
+{
+    QFile file(version_file);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("File Error");
+    QString found;
+    for (const QString &value : Values(file.read(1024 * 1024), 500)) {
+        if (value.startsWith(QStringLiteral("v. ")))
+            found = value.mid(3, 11);
+    }
+    return found.isEmpty() ? QStringLiteral("File Error") : found;
+}
+
+Frm_Distribution::Frm_Distribution(const QString &folder, std::function<QString(const QString &, int)> run,
+                                   std::function<void(const QString &)> message, QWidget *parent)
+    : QDialog(parent), folder_(folder)
+{
+    Q_INIT_RESOURCE(launcher);
+    setObjectName(QStringLiteral("Frm_Distribution"));
+    setWindowTitle(QStringLiteral("Quorvel Distribution"));
+    auto *title = new QLabel(QStringLiteral("Quorvel"));
+    QFont f = title->font();
+    f.setPointSize(24);
+    f.setBold(true);
+    title->setFont(f);
+    auto *media = new QLabel(QStringLiteral("Distribution Media"));
+    Lab_Version = new QLabel(Launcher_Version);
+    Lab_Version->setObjectName(QStringLiteral("Lab_Version"));
+    auto *picture = new QLabel;
+    picture->setPixmap(QIcon(QStringLiteral(":/launcher/about.svg")).pixmap(QSize(96, 96)));
+
+    auto *layout = new QGridLayout(this);
+    layout->addWidget(picture, 0, 0, 3, 1);
+    layout->addWidget(title, 0, 1, 1, 2);
+    layout->addWidget(media, 1, 1, 1, 2);
+    layout->addWidget(new QLabel(QStringLiteral("v.")), 2, 1);
+    layout->addWidget(Lab_Version, 2, 2);
+    const QStringList names = {"Setup", "Update", "Version", "License", "Help", "Exit"};
+    for (int i = 0; i < names.size(); ++i) {
+        auto *b = new QPushButton(names[i]);
+        b->setObjectName(QStringLiteral("Button_") + names[i]);
+        layout->addWidget(b, 3 + i / 3, i % 3);
+        connect(b, &QPushButton::clicked, this, [this, i, run, message] {
+            const QString at = folder_ + u'/';
+            switch (i) {
+            case 0: {
+                const QString error = run(at + QStringLiteral("setup"), 1);
+                if (!error.isEmpty())
+                    message(QStringLiteral("Setup could not be started: %1").arg(error));
+                break;
+            }
+            case 1:
+                message(QStringLiteral(
+                    "To update an existing installed version of Quorvel, start Quorvel and update it through the "
+                    "[CONFIGURE] menu option and then [CHECK FOR UPDATE].  To update from server, enter 'X:\\update' "
+                    "in the server name box (where X: is letter for your CDrom drive)."));
+                break;
+            case 2:
+            case 3: {
+                const QString document = i == 2 ? QStringLiteral("Version.txt") : QStringLiteral("License.txt");
+                // The path is quoted so that a medium mounted under a name with blanks works.
+                const QString error = run(QStringLiteral("notepad.exe \"") + at + document + u'"', 1);
+                if (!error.isEmpty())
+                    message(QStringLiteral("%1 could not be opened: %2").arg(document, error));
+                break;
+            }
+            case 4:
+                run(QStringLiteral("QV-Help.htm"), 4); // every failure is ignored
+                break;
+            default:
+                accept();
+            }
+        });
+    }
+    Lab_Version->setText(Newest_Release(folder_ + QStringLiteral("/Version.txt")));
+}
