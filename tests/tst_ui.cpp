@@ -2,6 +2,7 @@
 #include "frm_main.h"
 #include "frm_note.h"
 #include "frm_options.h"
+#include "frm_dialog_file.h"
 #include "settings_store.h"
 #include "frm_pressure.h"
 #include "reference_dialogs.h"
@@ -516,6 +517,32 @@ private slots:
         QCOMPARE(rows.size(), 2);
         QCOMPARE(rows[0], (QPair<QString, QString>{QStringLiteral("A-list.mtr"), QString()}));
         QCOMPARE(rows[1], (QPair<QString, QString>{QStringLiteral("b-list.MTR"), QStringLiteral("Second list")}));
+    }
+
+    void File_Selection_Dialog()
+    {
+        QTemporaryDir dir;
+        QDir(dir.path()).mkdir(QStringLiteral("jobs"));
+        for (const char *name : {"jobs/a.qvl", "jobs/b.txt", "ed"}) {
+            QFile f(dir.filePath(QLatin1String(name)));
+            f.open(QIODevice::WriteOnly);
+        }
+        const QString jobs = dir.filePath(QStringLiteral("jobs"));
+        // Path mode, OK untouched: Current_Path when it is a folder ...
+        Frm_Dialog_File1 path(Frm_Dialog_File1::Mode::Path, QString(), jobs, QString());
+        QCOMPARE(path.Lab_Type->text(), QStringLiteral("Path"));
+        QCOMPARE(path.Result(), jobs);
+        // ... otherwise the folder of filename.
+        Frm_Dialog_File1 from_name(Frm_Dialog_File1::Mode::Path, jobs + QStringLiteral("/a.qvl"),
+                                   QStringLiteral("/no/such/folder"), QString());
+        QCOMPARE(from_name.Result(), jobs);
+        // Editor mode: a bare name is taken in the listed folder.
+        Frm_Dialog_File1 editor(Frm_Dialog_File1::Mode::Editor, QString(), QString(), dir.filePath(QStringLiteral("ed")));
+        QCOMPARE(editor.Lab_Type->text(), QStringLiteral("Editor"));
+        QCOMPARE(editor.Folder(), dir.path());
+        QCOMPARE(editor.Result(), dir.filePath(QStringLiteral("ed")));
+        editor.FileName_Text->setText(QStringLiteral("vim"));
+        QCOMPARE(editor.Result(), dir.filePath(QStringLiteral("vim")));
     }
 
     void Window_Fits_A_Small_Screen()

@@ -1,6 +1,7 @@
 #include "frm_options.h"
 
 #include "data_file.h"
+#include "frm_dialog_file.h"
 #include "frm_main.h"
 #include "leading_number.h"
 #include "number_format.h"
@@ -11,7 +12,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -219,18 +219,16 @@ Frm_Options::Frm_Options(Frm_Main &main) : QDialog(&main), main_(main)
                                               "\u2018pressure balance shower fixture' requires 20 psi for proper "
                                               "operation."));
     });
-    connect(path_button, &QPushButton::clicked, this, [this] {
-        main_.State.Spot1 = 5;
-        const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Path"), TB_DefaultPath->text());
-        if (!folder.isEmpty())
-            TB_DefaultPath->setText(folder);
-    });
-    connect(editor_button, &QPushButton::clicked, this, [this] {
-        main_.State.Spot1 = 6;
-        const QString program = QFileDialog::getOpenFileName(this, QStringLiteral("Editor"), QStringLiteral("/usr/bin"));
-        if (!program.isEmpty())
-            TB_Editor->setText(program);
-    });
+    const auto pick = [this](Frm_Dialog_File1::Mode mode, QLineEdit *target) {
+        main_.State.Spot1 = int(mode);
+        Frm_Dialog_File1 files(mode, main_.State.filename, main_.State.Current_Path, TB_Editor->text(), this);
+        if (files.exec() == QDialog::Accepted)
+            target->setText(files.Result());
+    };
+    connect(path_button, &QPushButton::clicked, this,
+            [pick, this] { pick(Frm_Dialog_File1::Mode::Path, TB_DefaultPath); });
+    connect(editor_button, &QPushButton::clicked, this,
+            [pick, this] { pick(Frm_Dialog_File1::Mode::Editor, TB_Editor); });
     Load();
 }
 
