@@ -27,12 +27,6 @@ QString Fixture_Line(const QString &code, const QString &plain, const QString &v
     return Pad(code, 39) + Pad(plain, 40) + Pad(v3, 10) + Pad(v4, 10) + Pad(fu, 10);
 }
 
-// A conversion record: fixture units 1-39, quick flush 40-79, tank 80-94.
-QString Conversion_Line(double fu, double quick, double tank)
-{
-    return Pad(QString::number(fu), 39) + Pad(QString::number(quick), 40) + Pad(QString::number(tank), 15);
-}
-
 QString Meter_Line(const QString &label, const QString &make, double max_flow, double cont_flow,
                    std::array<double, 6> loss = {10, 2, 20, 5, 40, 12})
 {
