@@ -2,17 +2,30 @@
 
 #include "text_codec.h"
 
+#include <QBuffer>
+#include <QFile>
+
 #include <algorithm>
 
 Data_File_Reader::Data_File_Reader(const QString &path)
-    : file_(path)
+    : device_(std::make_unique<QFile>(path))
 {
-    open_ = file_.open(QIODevice::ReadOnly);
+    open_ = device_->open(QIODevice::ReadOnly);
 }
+
+Data_File_Reader::Data_File_Reader(const QByteArray &bytes)
+{
+    auto buffer = std::make_unique<QBuffer>();
+    buffer->setData(bytes);
+    device_ = std::move(buffer);
+    open_ = device_->open(QIODevice::ReadOnly);
+}
+
+Data_File_Reader::~Data_File_Reader() = default;
 
 bool Data_File_Reader::Fill_Line()
 {
-    if (!open_ || scanned_ >= Max_File_Bytes || file_.atEnd())
+    if (!open_ || scanned_ >= Max_File_Bytes || device_->atEnd())
         return false;
     // Read the line in small pieces: most lines are short, and a line longer
     // than Max_Line_Bytes is kept only up to that length.
@@ -20,7 +33,7 @@ bool Data_File_Reader::Fill_Line()
     char chunk[4096];
     bool complete = false;
     while (!complete && scanned_ < Max_File_Bytes) {
-        const qint64 got = file_.readLine(chunk, sizeof chunk);
+        const qint64 got = device_->readLine(chunk, sizeof chunk);
         if (got <= 0)
             break;
         scanned_ += got;
@@ -28,7 +41,7 @@ bool Data_File_Reader::Fill_Line()
         if (bytes.size() < Max_Line_Bytes)
             bytes.append(chunk, qsizetype(std::min<qint64>(got, Max_Line_Bytes - bytes.size())));
     }
-    if (bytes.isEmpty() && !complete && !file_.atEnd())
+    if (bytes.isEmpty() && !complete && !device_->atEnd())
         return false; // read error
     while (bytes.endsWith('\n') || bytes.endsWith('\r'))
         bytes.chop(1);

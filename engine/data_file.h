@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QByteArray>
-#include <QFile>
+#include <QIODevice>
 #include <QString>
 #include <QStringView>
+
+#include <memory>
 
 // Reader of the program's data files (fixture tables, conversion table,
 // meter lists, update manifest). The files are Windows-1252 text with CR LF
@@ -15,6 +17,9 @@
 class Data_File_Reader {
 public:
     explicit Data_File_Reader(const QString &path);
+    // The same rules on a text already in memory.
+    explicit Data_File_Reader(const QByteArray &bytes);
+    ~Data_File_Reader();
 
     // The value at the start of the next line; the rest of that line is
     // dropped. Trailing blanks of an unquoted value are kept, so that fixed
@@ -35,7 +40,7 @@ private:
     bool Fill_Line();
     QString Take_Value(bool trim_trailing);
 
-    QFile file_;
+    std::unique_ptr<QIODevice> device_;
     bool open_ = false;
     qint64 scanned_ = 0;
     QString line_;

@@ -3,6 +3,7 @@
 #include "data_file.h"
 #include "frm_dialog_file.h"
 #include "frm_main.h"
+#include "frm_update.h"
 #include "leading_number.h"
 #include "number_format.h"
 #include "reference_dialogs.h"
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -196,8 +198,15 @@ Frm_Options::Frm_Options(Frm_Main &main) : QDialog(&main), main_(main)
     connect(defaults, &QPushButton::clicked, this, &Frm_Options::Defaults);
     connect(sysinfo, &QPushButton::clicked, this,
             [&prompt] { Start_System_Info([&prompt](const QString &m) { prompt.Show_Message(m); }); });
-    connect(update, &QPushButton::clicked, this, [&prompt] {
-        prompt.Show_Message(QStringLiteral("Checking for updates is not available in this version yet."));
+    connect(update, &QPushButton::clicked, this, [this] {
+        for (auto *old : findChildren<Frm_Update *>())
+            delete old;
+        const Program_State &state = main_.State;
+        Frm_Update::Local_State local{state.Settings.ServerName, state.App_Path, state.Version,
+                                      {state.Table1.Date, state.Table2.Date, state.Table3.Date}};
+        auto *dialog = new Frm_Update(local, this); // modeless, deleted when closed
+        dialog->show();
+        QTimer::singleShot(0, dialog, &Frm_Update::Load); // shown first with "Please Wait ...."
     });
     const auto sizes = [this](int code) {
         main_.State.Spot1 = code;

@@ -1,0 +1,141 @@
+#include "frm_update.h"
+
+#include "number_format.h"
+
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QString Mark_Text()
+{
+    return QStringLiteral("<b style=\"color:#c8423b\">&lt;&lt; newer</b>");
+}
+
+QDate Manifest_Date(const QString &text)
+{
+    return Parse_Date_Text(text);
+}
+
+} // namespace
+
+Frm_Update::Frm_Update(const Local_State &local, QWidget *parent) : QDialog(parent), local_(local)
+{
+    setObjectName(QStringLiteral("Frm_Update"));
+    setWindowTitle(QStringLiteral("Update"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    auto *grid = new QGridLayout;
+    grid->addWidget(new QLabel(QStringLiteral("<b>Program Files</b>")), 0, 0);
+    grid->addWidget(new QLabel(QStringLiteral("<b>Your Computer Versions</b>")), 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("<b>Server Versions</b>")), 0, 2);
+    grid->addWidget(new QLabel(QStringLiteral("<b>Update</b>")), 0, 4);
+    const QStringList rows = {QStringLiteral("Program"), QStringLiteral("Table-1"), QStringLiteral("Table-2"),
+                              QStringLiteral("Table-3")};
+    for (int r = 0; r < 4; ++r) {
+        auto *comp = new QLabel;
+        auto *serv = new QLabel;
+        auto *mark = new QLabel(Mark_Text());
+        auto *tick = new QCheckBox;
+        const QString suffix = r == 0 ? QStringLiteral("Program") : QStringLiteral("Table%1").arg(r);
+        comp->setObjectName(QStringLiteral("Lab_Comp_") + suffix);
+        serv->setObjectName(QStringLiteral("Lab_Serv_") + suffix);
+        mark->setObjectName(QStringLiteral("Image%1").arg(r + 2));
+        tick->setObjectName(QStringLiteral("Chk_") + suffix);
+        mark->hide();
+        grid->addWidget(new QLabel(rows[r]), r + 1, 0);
+        grid->addWidget(comp, r + 1, 1);
+        grid->addWidget(serv, r + 1, 2);
+        grid->addWidget(mark, r + 1, 3);
+        grid->addWidget(tick, r + 1, 4);
+        Image_Newer[r] = mark;
+        if (r == 0) {
+            Lab_Comp_Program = comp;
+            Lab_Serv_Program = serv;
+            Chk_Program = tick;
+        } else {
+            Lab_Comp_Table[r - 1] = comp;
+            Lab_Serv_Table[r - 1] = serv;
+            Chk_Table[r - 1] = tick;
+        }
+    }
+    LB_Files = new QListWidget;
+    LB_Files->setObjectName(QStringLiteral("LB_Files"));
+    LB_Files->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    LB_Files->setMinimumWidth(560);
+    Lab_Wait = new QLabel(QStringLiteral("Please Wait ...."));
+    Lab_Wait->setObjectName(QStringLiteral("Lab_Wait"));
+    Button_Update = new QPushButton(QStringLiteral("Update"));
+    Button_Update->setObjectName(QStringLiteral("Button_Update"));
+    auto *cancel = new QPushButton(QStringLiteral("Cancel"));
+    cancel->setObjectName(QStringLiteral("Button_Cancel"));
+    auto *header = new QLabel(QStringLiteral("<b>Meter Lists</b>"));
+    auto *columns = new QLabel(QStringLiteral("    File Name") + QString(17, u' ') + QStringLiteral("Your Computer  Server       Update"));
+    columns->setFont(LB_Files->font());
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(Lab_Wait, 1);
+    buttons->addWidget(Button_Update);
+    buttons->addWidget(cancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(header);
+    layout->addWidget(columns);
+    layout->addWidget(LB_Files);
+    layout->addLayout(buttons);
+
+    connect(cancel, &QPushButton::clicked, this, &QDialog::close);
+    connect(LB_Files, &QListWidget::itemChanged, this, &Frm_Update::Item_Check);
+    connect(Button_Update, &QPushButton::clicked, this, [this] {
+        Lab_Wait->setText(QStringLiteral("Replacing files is not available in this version yet; copy the newer "
+                                         "files from the update source into the program folder by hand."));
+    });
+}
+
+void Frm_Update::Load()
+{
+    Lab_Comp_Program->setText(local_.Version);
+    for (int t = 0; t < 3; ++t)
+        Lab_Comp_Table[t]->setText(local_.Table_Date[t].toString(QStringLiteral("MM/dd/yyyy")));
+    Manifest = Fetch_Manifest(local_.Server_Name, local_.App_Path + QStringLiteral("/Update.txt"));
+    Lab_Serv_Program->setText(Manifest.Server_Version);
+    for (int t = 0; t < 3; ++t)
+        Lab_Serv_Table[t]->setText(Manifest.Table_Date[t]);
+    Lab_Wait->setText(Manifest.Server_Version.isEmpty() ? QStringLiteral("Oops Server Error") : QStringLiteral("Ready"));
+    Image_Newer[0]->setVisible(Update_Version_Number(local_.Version) < Update_Version_Number(Manifest.Server_Version));
+    for (int t = 0; t < 3; ++t) {
+        const QDate server = Manifest_Date(Manifest.Table_Date[t]);
+        Image_Newer[t + 1]->setVisible(server.isValid()
+                                       && (!local_.Table_Date[t].isValid() || server > local_.Table_Date[t]));
+    }
+    Update_List = Build_Update_List(Local_Meter_Lists(local_.App_Path), Manifest.Lists);
+    LB_Files->blockSignals(true);
+    LB_Files->clear();
+    for (const Update_List_Row &row : std::as_const(Update_List)) {
+        auto *item = new QListWidgetItem(Update_Row_Text(row), LB_Files);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+    }
+    LB_Files->blockSignals(false);
+}
+
+void Frm_Update::Item_Check(QListWidgetItem *item)
+{
+    const int index = LB_Files->row(item);
+    if (index < 0 || index >= Update_List.size())
+        return;
+    Update_List_Row &row = Update_List[index];
+    row.Update_Mark = item->checkState() == Qt::Checked;
+    if (row.Server_Date == u"None" && row.Update_Mark) {
+        // A list that the source does not hold cannot be chosen.
+        row.Update_Mark = false;
+        LB_Files->blockSignals(true);
+        item->setCheckState(Qt::Unchecked);
+        LB_Files->blockSignals(false);
+    }
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "update_check.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+
+// The update dialog: the versions on this computer beside those at the
+// update source, marks where the source is newer, and the meter lists to
+// tick. Loading fetches the source's manifest.
+class Frm_Update : public QDialog {
+    Q_OBJECT
+public:
+    struct Local_State {
+        QString Server_Name;
+        QString App_Path;
+        QString Version;
+        QDate Table_Date[3];
+    };
+    Frm_Update(const Local_State &local, QWidget *parent = nullptr);
+
+    void Load();
+    QList<Update_List_Row> Update_List;
+    Update_Manifest Manifest;
+
+    QLabel *Lab_Comp_Program, *Lab_Comp_Table[3], *Lab_Serv_Program, *Lab_Serv_Table[3];
+    QLabel *Image_Newer[4]; // program, Table-1, Table-2, Table-3
+    QCheckBox *Chk_Program, *Chk_Table[3];
+    QListWidget *LB_Files;
+    QLabel *Lab_Wait;
+    QPushButton *Button_Update;
+
+private:
+    void Item_Check(QListWidgetItem *item);
+    Local_State local_;
+};

@@ -1,0 +1,203 @@
+#include "update_check.h"
+
+#include "data_file.h"
+#include "leading_number.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSaveFile>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int Most_Reads = 50;
+constexpr qint64 Most_Bytes = 64 * 1024 * 1024; // nothing the source sends is larger
+
+} // namespace
+
+Update_Source_Kind Source_Kind(const QString &server_name)
+{
+    const QString head = server_name.left(2).toUpper();
+    if (head.size() == 2 && head[1] == u':' && head[0] >= u'A' && head[0] <= u'V')
+        return Update_Source_Kind::Drive;
+    if (server_name.startsWith(QStringLiteral("\\\\")) || server_name.startsWith(QStringLiteral("//")))
+        return Update_Source_Kind::Share;
+    if (server_name.startsWith(QStringLiteral("http://")) || server_name.startsWith(QStringLiteral("https://")))
+        return Update_Source_Kind::Http;
+    if (server_name.startsWith(u'/'))
+        return Update_Source_Kind::Drive; // a mounted medium or folder
+    return Update_Source_Kind::None;
+}
+
+QString Source_Location(const QString &server_name, const QString &name)
+{
+    const Update_Source_Kind kind = Source_Kind(server_name);
+    const QChar separator = kind == Update_Source_Kind::Http || server_name.contains(u'/') ? u'/' : u'\\';
+    if (server_name.endsWith(u'/') || server_name.endsWith(u'\\'))
+        return server_name + name;
+    return server_name + separator + name;
+}
+
+Update_Manifest Parse_Manifest(const QByteArray &bytes)
+{
+    Update_Manifest m;
+    // The items of the text, in order, by the data-file item rule.
+    QStringList items;
+    Data_File_Reader reader(bytes.left(Most_Bytes));
+    QString value;
+    while (items.size() < 4 * Most_Reads && reader.Next_Value(value))
+        items << value;
+    int reads = 0;
+    for (int i = 0; i < items.size() && reads < Most_Reads; ++i, ++reads) {
+        const QString &item = items[i];
+        if (item.startsWith(u'\''))
+            continue;
+        if (item.left(17).compare(QStringLiteral("Server Version = "), Qt::CaseInsensitive) == 0) {
+            m.Server_Version = item.mid(17);
+        } else if (item.compare(QStringLiteral("METERLIST"), Qt::CaseInsensitive) == 0) {
+            const QString name = items.value(i + 1);
+            const QString date = items.value(i + 2);
+            i += 2;
+            m.Lists.append({name, date});
+        } else {
+            for (int t = 0; t < 3; ++t) {
+                const QString key = QStringLiteral("Table-%1 = ").arg(t + 1);
+                if (item.left(10).compare(key, Qt::CaseInsensitive) == 0)
+                    m.Table_Date[t] = item.mid(10);
+            }
+        }
+    }
+    return m;
+}
+
+double Update_Version_Number(const QString &version)
+{
+    return Leading_Number(version.left(1) + version.mid(2, 2) + version.right(4));
+}
+
+QList<Update_List_Row> Local_Meter_Lists(const QString &folder)
+{
+    QList<Update_List_Row> rows;
+    const QStringList names = QDir(folder.isEmpty() ? QStringLiteral("/") : folder).entryList(QDir::Files);
+    for (const QString &name : names) {
+        if (!name.endsWith(QStringLiteral(".mtr"), Qt::CaseInsensitive))
+            continue;
+        if (rows.size() >= 50)
+            break;
+        Update_List_Row row;
+        row.Name = name;
+        Data_File_Reader reader(folder + u'/' + name);
+        QString value;
+        for (int n = 0; n < 80 && reader.Next_Value(value); ++n) {
+            if (value.startsWith(QStringLiteral("Date:")))
+                row.Local_Date = value.mid(6);
+        }
+        rows.append(row);
+    }
+    return rows;
+}
+
+QList<Update_List_Row> Build_Update_List(QList<Update_List_Row> rows, const QList<Server_List_Entry> &server)
+{
+    for (Update_List_Row &row : rows) {
+        for (const Server_List_Entry &entry : server) {
+            if (entry.Name.compare(row.Name, Qt::CaseInsensitive) == 0)
+                row.Server_Date = entry.Date; // the last match wins
+        }
+        if (row.Server_Date.isEmpty())
+            row.Server_Date = QStringLiteral("None");
+    }
+    for (const Server_List_Entry &entry : server) {
+        if (entry.Name.isEmpty() || rows.size() >= 50)
+            continue;
+        const bool known = std::any_of(rows.begin(), rows.end(), [&entry](const Update_List_Row &row) {
+            return row.Name.compare(entry.Name, Qt::CaseInsensitive) == 0;
+        });
+        if (!known)
+            rows.append({entry.Name, QStringLiteral("None"), entry.Date, false});
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](const Update_List_Row &a, const Update_List_Row &b) {
+        return a.Name.toUpper() < b.Name.toUpper();
+    });
+    return rows;
+}
+
+QString Update_Row_Text(const Update_List_Row &row)
+{
+    const bool newer = row.Server_Date != u"None" && QString::compare(row.Local_Date, row.Server_Date) < 0;
+    QString text = (newer ? QStringLiteral(" << ") : QStringLiteral("    ")) + row.Name;
+    text = text.leftJustified(30, u' ') + row.Local_Date;
+    text = text.leftJustified(45, u' ') + row.Server_Date;
+    return text;
+}
+
+bool Fetch_Source_File(const QString &server_name, const QString &name, QByteArray &bytes, int timeout_ms)
+{
+    bytes.clear();
+    const QString location = Source_Location(server_name, name);
+    switch (Source_Kind(server_name)) {
+    case Update_Source_Kind::None:
+        return false;
+    case Update_Source_Kind::Drive:
+    case Update_Source_Kind::Share: {
+        QString path = location;
+        path.replace(u'\\', u'/');
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly) || file.size() > Most_Bytes)
+            return false;
+        bytes = file.readAll();
+        return true;
+    }
+    case Update_Source_Kind::Http: {
+        QNetworkAccessManager manager;
+        QNetworkRequest request{QUrl(location)};
+        request.setTransferTimeout(timeout_ms);
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+        QNetworkReply *reply = manager.get(request);
+        QEventLoop loop;
+        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(timeout_ms + 1000, &loop, &QEventLoop::quit); // never wait without end
+        loop.exec();
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        const bool ok = reply->isFinished() && reply->error() == QNetworkReply::NoError && status >= 200 && status < 300;
+        if (ok) {
+            const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+            bytes = reply->read(Most_Bytes);
+            if (length.isValid() && length.toLongLong() != bytes.size()) {
+                bytes.clear(); // cut off: not the file
+                reply->deleteLater();
+                return false;
+            }
+        }
+        reply->abort();
+        reply->deleteLater();
+        return ok;
+    }
+    }
+    return false;
+}
+
+Update_Manifest Fetch_Manifest(const QString &server_name, const QString &local_copy, int timeout_ms)
+{
+    QFile::remove(local_copy); // a copy left over from an earlier check
+    QByteArray bytes;
+    if (!Fetch_Source_File(server_name, QStringLiteral("Update.txt"), bytes, timeout_ms))
+        return {};
+    // The manifest passes through the program folder, as a copy that is never kept.
+    QFile copy(local_copy);
+    if (copy.open(QIODevice::WriteOnly)) {
+        copy.write(bytes);
+        copy.close();
+    }
+    const Update_Manifest manifest = Parse_Manifest(bytes);
+    QFile::setPermissions(local_copy, QFile::ReadOwner | QFile::WriteOwner);
+    QFile::remove(local_copy);
+    return manifest;
+}
