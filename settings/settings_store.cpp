@@ -1,57 +1,90 @@
 #include "settings_store.h"
 
-#include "leading_number.h"
-#include "number_format.h"
-
-#include <QDir>
 #include <QSettings>
-#include <QStandardPaths>
+
+#include <array>
+#include <variant>
 
 namespace {
 
+const QString Organisation = QStringLiteral("Quorvel");
+const QString Application = QStringLiteral("Quorvel");
 const QString Group = QStringLiteral("Config/");
+const QString True_Text = QStringLiteral("True");
+const QString False_Text = QStringLiteral("False");
 
-// QSettings quotes and escapes what it writes, so a text comes back
-// unchanged; only a value typed by hand with a bare comma reads as a list.
+// One key of the store and the in-memory field it fills. The field's type
+// decides how the text is read and written: Booleans by name, loose values
+// and texts unchanged.
+struct Key_Field {
+    const char16_t *Key;
+    std::variant<bool Settings_Fields::*, QString Settings_Fields::*, Loose_Value Settings_Fields::*> Field;
+};
+
+// In the order of reading and writing; "Version" and "OkINI" first.
+const std::array<Key_Field, 24> Key_Fields = {{
+    {u"Version", &Settings_Fields::INIVersion},
+    {u"OkINI", &Settings_Fields::OkINI},
+    {u"Use Sound", &Settings_Fields::Sound1},
+    {u"Large Buttons", &Settings_Fields::Large_Buttons},
+    {u"Use Code", &Settings_Fields::Code},
+    {u"Use Private Fixture", &Settings_Fields::Fixture},
+    {u"Use Quick Flush Fixture", &Settings_Fields::Flush},
+    {u"Editor", &Settings_Fields::Editor},
+    {u"Default Name", &Settings_Fields::Default_DefaultName},
+    {u"Server Name", &Settings_Fields::ServerName},
+    {u"Default Use Pressure", &Settings_Fields::Default_Use_Pressure},
+    {u"Default Meter Location", &Settings_Fields::Default_Meter_Location},
+    {u"Default Calc Flow", &Settings_Fields::Default_Calc_Flow},
+    {u"Default Min Main Pressure", &Settings_Fields::Default_Pressure_Min_Main},
+    {u"Default Service Diameter", &Settings_Fields::Default_Dia_Service},
+    {u"Default C Factor Service", &Settings_Fields::Default_C_Service},
+    {u"Default Plumbing Diameter", &Settings_Fields::Default_Dia_Plumbing},
+    {u"Default C Factor Plumbing", &Settings_Fields::Default_C_Plumbing},
+    {u"Default Length Factor", &Settings_Fields::Default_Len_Factor},
+    {u"Default Treatment Pressure Loss", &Settings_Fields::Default_Pressure_Treatment},
+    {u"Default Fixture Pressure Required", &Settings_Fields::Default_Pressure_Fixture},
+    {u"Default No Upsizing", &Settings_Fields::Default_No_Upsize},
+    {u"Default Path", &Settings_Fields::Default_Path},
+    {u"Set Meter Table", &Settings_Fields::Set_Meter_Table},
+}};
+
+template <class... F>
+struct Overload : F... {
+    using F::operator()...;
+};
+template <class... F>
+Overload(F...) -> Overload<F...>;
+
+template <class T>
+bool Is(const Key_Field &k, T Settings_Fields::*member)
+{
+    const auto *field = std::get_if<T Settings_Fields::*>(&k.Field);
+    return field && *field == member;
+}
+
+// What the INI reader made of a value, as the text that was stored.
 QString Text_Of(const QVariant &value)
 {
     if (value.userType() == QMetaType::QStringList)
         return value.toStringList().join(QStringLiteral(", "));
-    return value.toString();
+    return value.toString(); // an invalid or foreign value gives the empty text
+}
+
+QStringList Key_Names()
+{
+    QStringList keys;
+    for (const Key_Field &k : Key_Fields)
+        keys << QString::fromUtf16(k.Key);
+    return keys;
 }
 
 } // namespace
 
-const QStringList Settings_Keys = {
-    QStringLiteral("Version"),
-    QStringLiteral("OkINI"),
-    QStringLiteral("Use Sound"),
-    QStringLiteral("Large Buttons"),
-    QStringLiteral("Use Code"),
-    QStringLiteral("Use Private Fixture"),
-    QStringLiteral("Use Quick Flush Fixture"),
-    QStringLiteral("Editor"),
-    QStringLiteral("Default Name"),
-    QStringLiteral("Server Name"),
-    QStringLiteral("Default Use Pressure"),
-    QStringLiteral("Default Meter Location"),
-    QStringLiteral("Default Calc Flow"),
-    QStringLiteral("Default Min Main Pressure"),
-    QStringLiteral("Default Service Diameter"),
-    QStringLiteral("Default C Factor Service"),
-    QStringLiteral("Default Plumbing Diameter"),
-    QStringLiteral("Default C Factor Plumbing"),
-    QStringLiteral("Default Length Factor"),
-    QStringLiteral("Default Treatment Pressure Loss"),
-    QStringLiteral("Default Fixture Pressure Required"),
-    QStringLiteral("Default No Upsizing"),
-    QStringLiteral("Default Path"),
-    QStringLiteral("Set Meter Table"),
-};
+const QStringList Settings_Keys = Key_Names();
 
 Settings_Store::Settings_Store()
-    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvel"),
-                                            QStringLiteral("Quorvel")))
+    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, Organisation, Application))
 {
 }
 
@@ -62,6 +95,7 @@ Settings_Store::Settings_Store(const QString &path)
 
 Settings_Store::~Settings_Store() = default;
 Settings_Store::Settings_Store(Settings_Store &&) noexcept = default;
+Settings_Store &Settings_Store::operator=(Settings_Store &&) noexcept = default;
 
 QString Settings_Store::Read(const QString &key) const
 {
@@ -70,7 +104,9 @@ QString Settings_Store::Read(const QString &key) const
 
 void Settings_Store::Write(const QString &key, const QString &value)
 {
-    settings_->setValue(Group + key, value);
+    // Always a QString, so that the INI writer quotes and escapes it rather
+    // than writing a list or a typed value.
+    settings_->setValue(Group + key, QVariant(value));
 }
 
 bool Settings_Store::Flush()
@@ -86,8 +122,7 @@ QString Settings_Store::File_Name() const
 
 QString Settings_Store::Default_Location()
 {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quorvel"), QStringLiteral("Quorvel"))
-        .fileName();
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, Organisation, Application).fileName();
 }
 
 bool Settings_Boolean(const QString &text, bool prior)
@@ -98,72 +133,35 @@ bool Settings_Boolean(const QString &text, bool prior)
 Settings_Fields Read_Settings(const Settings_Store &store)
 {
     Settings_Fields s;
-    const auto text = [&store](int index) { return store.Read(Settings_Keys[index]); };
-    s.INIVersion = text(0);
-    s.OkINI = Settings_Boolean(text(1), s.OkINI);
-    s.Sound1 = Settings_Boolean(text(2), s.Sound1);
-    s.Large_Buttons = Settings_Boolean(text(3), s.Large_Buttons);
-    s.Code = Settings_Boolean(text(4), s.Code);
-    s.Fixture = Settings_Boolean(text(5), s.Fixture);
-    s.Flush = Settings_Boolean(text(6), s.Flush);
-    s.Editor = text(7);
-    s.Default_DefaultName = text(8);
-    s.ServerName = text(9);
-    s.Default_Use_Pressure = Settings_Boolean(text(10), s.Default_Use_Pressure);
-    s.Default_Meter_Location = text(11);
-    s.Default_Calc_Flow = text(12);
-    s.Default_Pressure_Min_Main = text(13);
-    s.Default_Dia_Service = text(14);
-    s.Default_C_Service = text(15);
-    s.Default_Dia_Plumbing = text(16);
-    s.Default_C_Plumbing = text(17);
-    s.Default_Len_Factor = text(18);
-    s.Default_Pressure_Treatment = text(19);
-    s.Default_Pressure_Fixture = text(20);
-    s.Default_No_Upsize = text(21);
-    s.Default_Path = text(22);
-    s.Set_Meter_Table = text(23);
+    for (const Key_Field &k : Key_Fields) {
+        const QString text = store.Read(QString::fromUtf16(k.Key));
+        std::visit(Overload{
+                       [&](bool Settings_Fields::*field) { s.*field = Settings_Boolean(text, s.*field); },
+                       [&](QString Settings_Fields::*field) { s.*field = text; },
+                       [&](Loose_Value Settings_Fields::*field) { s.*field = Loose_Value(text); },
+                   },
+                   k.Field);
+    }
     return s;
 }
 
 void Write_Settings(Settings_Store &store, const Settings_Fields &s)
 {
-    const auto boolean = [](bool b) { return b ? QStringLiteral("True") : QStringLiteral("False"); };
-    // Numbers as decimal text with "." ("0" for no value); Booleans by name; texts unchanged.
-    const auto loose = [](const Loose_Value &v) {
-        if (v.Type() == Loose_Value::Kind::Number)
-            return General_Number(v.Number());
-        return v.Text();
-    };
-    const QStringList values = {
-        Program_Version,
-        QStringLiteral("True"),
-        boolean(s.Sound1),
-        boolean(s.Large_Buttons),
-        boolean(s.Code),
-        boolean(s.Fixture),
-        boolean(s.Flush),
-        s.Editor,
-        s.Default_DefaultName,
-        s.ServerName,
-        boolean(s.Default_Use_Pressure),
-        s.Default_Meter_Location,
-        loose(s.Default_Calc_Flow),
-        loose(s.Default_Pressure_Min_Main),
-        loose(s.Default_Dia_Service),
-        loose(s.Default_C_Service),
-        loose(s.Default_Dia_Plumbing),
-        loose(s.Default_C_Plumbing),
-        loose(s.Default_Len_Factor),
-        loose(s.Default_Pressure_Treatment),
-        loose(s.Default_Pressure_Fixture),
-        loose(s.Default_No_Upsize),
-        s.Default_Path,
-        s.Set_Meter_Table,
-    };
-    for (int i = 0; i < Settings_Keys.size(); ++i)
-        store.Write(Settings_Keys[i], values[i]);
-    store.Flush();
+    for (const Key_Field &k : Key_Fields) {
+        QString text = std::visit(Overload{
+                                      [&](bool Settings_Fields::*field) { return s.*field ? True_Text : False_Text; },
+                                      [&](QString Settings_Fields::*field) { return s.*field; },
+                                      [&](Loose_Value Settings_Fields::*field) { return (s.*field).Text(); },
+                                  },
+                                  k.Field);
+        // The store always receives this program's version, marked complete.
+        if (Is(k, &Settings_Fields::INIVersion))
+            text = Program_Version;
+        else if (Is(k, &Settings_Fields::OkINI))
+            text = True_Text;
+        store.Write(QString::fromUtf16(k.Key), text);
+    }
+    store.Flush(); // a store that cannot be written is left as it is
 }
 
 Settings_Fields Startup_Load(Settings_Store &store, Prompt &prompt)
@@ -174,8 +172,8 @@ Settings_Fields Startup_Load(Settings_Store &store, Prompt &prompt)
         prompt.Show_Message(Reset_Message);
     }
     if (!s.OkINI) {
-        // The factory settings; a write that fails is ignored and the
-        // program goes on with them in memory.
+        // The factory settings, to the store and into memory. When the
+        // store cannot be written the program goes on with them in memory.
         s = Settings_Fields::Factory();
         Write_Settings(store, s);
     }
@@ -184,7 +182,7 @@ Settings_Fields Startup_Load(Settings_Store &store, Prompt &prompt)
 
 bool Load_Complete_Configuration(const Settings_Store &store, Settings_Fields &settings)
 {
-    Settings_Fields s = Read_Settings(store);
+    const Settings_Fields s = Read_Settings(store);
     if (s.INIVersion != Program_Version || !s.OkINI)
         return false;
     settings = s;
@@ -194,6 +192,7 @@ bool Load_Complete_Configuration(const Settings_Store &store, Settings_Fields &s
 void Apply_Startup_Settings(Program_State &state, const Settings_Fields &settings, const QDate &today)
 {
     state.Settings = settings;
+    // The job's options, name, date, pressure defaults and meter location.
     Reset_Job(state.Job, settings, Reset_Kind::Startup, today);
     state.Current_Path = settings.Default_Path;
 }

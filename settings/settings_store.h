@@ -4,6 +4,7 @@
 #include "prompt.h"
 #include "sizing_job.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -13,19 +14,29 @@ class QSettings;
 
 // The per-user store of preferences and job defaults: text values under
 // the application "Quorvel" and the section "Config" of an INI file
-// (~/.config/Quorvel/Quorvel.ini). Values are stored and read back as the
-// exact texts, commas, backslashes and semicolons included.
+// (~/.config/Quorvel/Quorvel.ini, or $XDG_CONFIG_HOME/Quorvel/Quorvel.ini).
+//
+// Every value is written as a string and read back as the same string:
+// QSettings quotes and escapes what it writes, so commas, backslashes,
+// semicolons, quotes, blanks at either end and non-ASCII text survive. A
+// value typed into the file by hand with a bare comma comes back from the
+// INI reader as a list; it is joined again with ", ".
 class Settings_Store {
 public:
     Settings_Store();                             // the per-user store
     explicit Settings_Store(const QString &path); // a given INI file
     ~Settings_Store();
     Settings_Store(Settings_Store &&) noexcept;
+    Settings_Store &operator=(Settings_Store &&) noexcept;
 
-    // The text of a key; the empty text when it was never written.
+    // The text of a key; the empty text when it was never written or
+    // cannot be read.
     QString Read(const QString &key) const;
+    // Stores the text; the file is written by Flush (or when the store is
+    // destroyed), creating its folder as needed.
     void Write(const QString &key, const QString &value);
-    // Writes pending changes; false when the file could not be written.
+    // Writes pending changes. False when the store met an error: its file
+    // could not be written, or what was there could not be read as settings.
     bool Flush();
     QString File_Name() const;
 
@@ -36,34 +47,43 @@ private:
     std::unique_ptr<QSettings> settings_;
 };
 
-// The keys in the order they are read and written.
+// The 24 keys in the order they are read at startup and written by the
+// reset and by the options dialog's Save.
 extern const QStringList Settings_Keys;
+
 inline const QString Reset_Message = QStringLiteral(
     "Your startup options have been reset to default, either because the configuration was missing or because "
     "the program has been updated.  Please check the settings under 'Options'.");
 
-// Reads every key into settings fields (Booleans by the rule below, other
-// keys as their texts), without any reset.
-Settings_Fields Read_Settings(const Settings_Store &store);
-
-// "True"/"False" in any letter case, or a number (0 is false); anything
-// else leaves the prior value.
+// "True"/"False" in any letter case, or a number (0 is false, anything
+// else true); the empty text and any other text leave the prior value.
 bool Settings_Boolean(const QString &text, bool prior);
 
-// Writes every key from the fields: Booleans as "True"/"False", numbers in
-// decimal text with "." ("0" for none), texts as they are.
+// Reads every key, in order, into fresh settings fields: the Boolean keys
+// by Settings_Boolean with false as the prior value, the others as the
+// texts read (a missing key gives the empty text). Never writes.
+Settings_Fields Read_Settings(const Settings_Store &store);
+
+// Writes all 24 keys in order and flushes: "Version" the program's
+// version, "OkINI" "True", Booleans as "True"/"False", loose values as
+// their text (a number in decimal form with ".", "0" for 0; a Boolean as
+// "True"/"False"), texts as they are. A failing write is ignored.
 void Write_Settings(Settings_Store &store, const Settings_Fields &settings);
 
-// The startup load: reads the store; when it holds another version (or
-// none) shows the reset message, and when it is not a complete
-// configuration of this version writes the factory settings and returns
-// them.
+// The startup load: reads the store; when the stored version is not the
+// program's (a missing one included) shows the reset message; when the
+// store then holds no complete configuration of this version, writes the
+// factory settings and returns them. Otherwise returns what was read and
+// writes nothing.
 Settings_Fields Startup_Load(Settings_Store &store, Prompt &prompt);
 
-// For a read-only use (the command line): true with the settings when the
-// store holds a complete configuration of this version. Never writes.
+// For a read-only use (the command line): true, with the settings read,
+// when the store holds a complete configuration of this version ("Version"
+// is the program's and "OkINI" reads true); false, leaving the settings
+// alone, otherwise. Never writes, never creates the file.
 bool Load_Complete_Configuration(const Settings_Store &store, Settings_Fields &settings);
 
 // Applies loaded settings to the program the way startup does: the fields,
-// a fresh job with the configured defaults, the dialogs' starting folder.
+// a fresh job with the configured defaults (startup kind, dated today),
+// and the folder the file dialogs first offer.
 void Apply_Startup_Settings(Program_State &state, const Settings_Fields &settings, const QDate &today);

@@ -1,5 +1,6 @@
 #include "settings_store.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -17,22 +18,113 @@ public:
     QString Choose_Save_File(const QString &, const QString &, const QString &, int) override { return {}; }
 };
 
-// The factory texts of the 24 keys, in order, as the reset writes them.
-const QStringList Factory_Texts = {
-    "1.02.0808", "True", "False", "True", "False", "True", "False", "Notepad.exe", "",
-    "http://update.quorvel.example/programs/Quorvel/Update/", "False", "Inside", "True", "", "", "130", "", "130",
-    "1.5", "", "20", "False", "", "AWWA-Standard.mtr"};
+const QString Message = QStringLiteral(
+    "Your startup options have been reset to default, either because the configuration was missing or because the "
+    "program has been updated.  Please check the settings under 'Options'.");
 
-QStringList Stored_Texts(const QString &file)
+// The keys in order, what the reset writes, and a user's own complete
+// configuration in which every text differs from the factory one.
+struct Key_Row {
+    const char *Key, *Factory, *User;
+};
+const Key_Row Keys[24] = {
+    {"Version", "1.02.0808", "1.02.0808"},
+    {"OkINI", "True", "True"},
+    {"Use Sound", "False", "True"},
+    {"Large Buttons", "True", "False"},
+    {"Use Code", "False", "True"},
+    {"Use Private Fixture", "True", "False"},
+    {"Use Quick Flush Fixture", "False", "True"},
+    {"Editor", "Notepad.exe", "gedit"},
+    {"Default Name", "", "Pat Lee"},
+    {"Server Name", "http://update.quorvel.example/programs/Quorvel/Update/", "//nas/share/update/"},
+    {"Default Use Pressure", "False", "True"},
+    {"Default Meter Location", "Inside", "Outside"},
+    {"Default Calc Flow", "True", "False"},
+    {"Default Min Main Pressure", "", "55"},
+    {"Default Service Diameter", "", "1.049"},
+    {"Default C Factor Service", "130", "120"},
+    {"Default Plumbing Diameter", "", "0.824"},
+    {"Default C Factor Plumbing", "130", "140"},
+    {"Default Length Factor", "1.5", "1.25"},
+    {"Default Treatment Pressure Loss", "", "15"},
+    {"Default Fixture Pressure Required", "20", "8"},
+    {"Default No Upsizing", "False", "True"},
+    {"Default Path", "", "/home/pat/jobs"},
+    {"Set Meter Table", "AWWA-Standard.mtr", "Mine.mtr"},
+};
+
+QStringList Column(const char *Key_Row::*column)
 {
-    QSettings raw(file, QSettings::IniFormat);
     QStringList texts;
-    for (const QString &key : Settings_Keys)
-        texts << raw.value(QStringLiteral("Config/") + key).toString();
+    for (const Key_Row &row : Keys)
+        texts << QString::fromUtf8(row.*column);
     return texts;
 }
 
+// The in-memory fields as texts, in key order.
+QStringList Memory_Texts(const Settings_Fields &s)
+{
+    const auto b = [](bool v) { return v ? QStringLiteral("True") : QStringLiteral("False"); };
+    return {s.INIVersion, b(s.OkINI), b(s.Sound1), b(s.Large_Buttons), b(s.Code), b(s.Fixture), b(s.Flush),
+            s.Editor, s.Default_DefaultName, s.ServerName, b(s.Default_Use_Pressure), s.Default_Meter_Location,
+            s.Default_Calc_Flow.Text(), s.Default_Pressure_Min_Main.Text(), s.Default_Dia_Service.Text(),
+            s.Default_C_Service.Text(), s.Default_Dia_Plumbing.Text(), s.Default_C_Plumbing.Text(),
+            s.Default_Len_Factor.Text(), s.Default_Pressure_Treatment.Text(), s.Default_Pressure_Fixture.Text(),
+            s.Default_No_Upsize.Text(), s.Default_Path, s.Set_Meter_Table};
+}
+
+QByteArray Bytes_Of(const QString &file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The 24 texts as a fresh QSettings finds them on disk: read from a copy,
+// so that nothing this process holds in memory can answer.
+QStringList Texts_On_Disk(const QString &file)
+{
+    static int copies = 0;
+    const QString copy = file + QStringLiteral(".copy%1.ini").arg(++copies);
+    QFile::copy(file, copy);
+    QSettings raw(copy, QSettings::IniFormat);
+    QStringList texts;
+    for (const Key_Row &row : Keys)
+        texts << raw.value(QStringLiteral("Config/") + QString::fromUtf8(row.Key)).toString();
+    return texts;
+}
+
+// An INI file as a user would type it: keys with plain blanks, values in
+// quotes; a null text leaves the key out.
+void Write_By_Hand(const QString &file, const QStringList &texts)
+{
+    QByteArray ini = "[Config]\n";
+    for (int i = 0; i < texts.size(); ++i)
+        if (!texts[i].isNull())
+            ini += QByteArray(Keys[i].Key) + "=\"" + texts[i].toUtf8() + "\"\n";
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(ini);
+}
+
+void Age(const QString &file)
+{
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    QVERIFY(f.setFileTime(QDateTime(QDate(2001, 1, 1), QTime(12, 0)), QFileDevice::FileModificationTime));
+}
+
+int Key_Index(const QString &key)
+{
+    for (int i = 0; i < 24; ++i)
+        if (key == QLatin1String(Keys[i].Key))
+            return i;
+    return -1;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Loose_Value)
 
 class Test_Settings : public QObject {
     Q_OBJECT
@@ -42,44 +134,61 @@ class Test_Settings : public QObject {
     QString Fresh_File() { return dir_.filePath(QStringLiteral("store-%1.ini").arg(++counter_)); }
 
 private slots:
-    void First_Start_Resets_Once()
+    void initTestCase()
     {
-        const QString file = Fresh_File();
-        Settings_Store store(file);
-        Recording_Prompt prompt;
-        const Settings_Fields s = Startup_Load(store, prompt);
-        QCOMPARE(prompt.Messages, QStringList{Reset_Message});
-        QVERIFY(prompt.Messages.first().contains(QStringLiteral("updated.  Please")));
-        QCOMPARE(Stored_Texts(file), Factory_Texts);
-        QVERIFY(s.OkINI && s.Large_Buttons && s.Fixture && !s.Sound1);
-        QCOMPARE(s.Default_C_Service.Number(), 130.0);
-        QCOMPARE(s.Set_Meter_Table, QStringLiteral("AWWA-Standard.mtr"));
+        // Before anything asks QSettings for the per-user folder.
+        QVERIFY(dir_.isValid());
+        qputenv("XDG_CONFIG_HOME", dir_.filePath(QStringLiteral("config")).toLocal8Bit());
+    }
 
-        // A second start: no message, and the file is not rewritten.
-        const QDateTime written = QFileInfo(file).lastModified();
-        QTest::qWait(20);
-        Settings_Store again(file);
+    void Keys_In_Order() { QCOMPARE(Settings_Keys, Column(&Key_Row::Key)); }
+
+    void First_And_Second_Start()
+    {
+        const QString file = dir_.filePath(QStringLiteral("config/Quorvel/Quorvel.ini"));
+        QCOMPARE(Settings_Store::Default_Location(), file);
+        QVERIFY(!QFile::exists(file));
+
+        Recording_Prompt first;
+        Settings_Store store;
+        const Settings_Fields s = Startup_Load(store, first);
+        QCOMPARE(first.Messages, QStringList{Message});
+        QCOMPARE(Texts_On_Disk(file), Column(&Key_Row::Factory));
+        QCOMPARE(Memory_Texts(s), Column(&Key_Row::Factory));
+        QCOMPARE(s.Default_C_Service, Loose_Value::Of_Number(130));
+        QCOMPARE(s.Default_Calc_Flow, Loose_Value::Of_Boolean(true));
+
+        Age(file);
+        const QDateTime aged = QFileInfo(file).lastModified();
+        const QByteArray bytes = Bytes_Of(file);
         Recording_Prompt second;
+        Settings_Store again;
         const Settings_Fields t = Startup_Load(again, second);
-        QVERIFY(second.Messages.isEmpty());
-        QCOMPARE(QFileInfo(file).lastModified(), written);
-        QCOMPARE(t.Default_C_Service.Text(), QStringLiteral("130")); // now the stored text
-        QCOMPARE(t.ServerName, Factory_Texts[9]);
+        again.Flush();
+        QCOMPARE(second.Messages, QStringList());
+        QCOMPARE(QFileInfo(file).lastModified(), aged);
+        QCOMPARE(Bytes_Of(file), bytes);
+        QCOMPARE(Memory_Texts(t), Column(&Key_Row::Factory));
+        QVERIFY(t.Default_C_Service.Is_Text()); // the stored text, as read
     }
 
     void Reset_Rule_data()
     {
-        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("version"); // null: no such key
         QTest::addColumn<QString>("ok");
         QTest::addColumn<bool>("message");
         QTest::addColumn<bool>("reset");
+        const QString none;
+        QTest::newRow("no version") << none << "True" << true << true;
         QTest::newRow("another version") << "1.02.0627" << "True" << true << true;
-        QTest::newRow("version in other case") << "1.02.0808 " << "True" << true << true;
-        QTest::newRow("OkINI missing") << "1.02.0808" << "" << false << true;
+        QTest::newRow("version with a blank") << "1.02.0808 " << "True" << true << true;
+        QTest::newRow("another version, no OkINI") << "1.01.0101" << none << true << true;
+        QTest::newRow("OkINI missing") << "1.02.0808" << none << false << true;
         QTest::newRow("OkINI False") << "1.02.0808" << "False" << false << true;
-        QTest::newRow("OkINI odd") << "1.02.0808" << "yes" << false << true;
+        QTest::newRow("OkINI zero") << "1.02.0808" << "0" << false << true;
+        QTest::newRow("OkINI yes") << "1.02.0808" << "yes" << false << true;
+        QTest::newRow("OkINI minus one") << "1.02.0808" << "-1" << false << false;
         QTest::newRow("complete") << "1.02.0808" << "True" << false << false;
-        QTest::newRow("OkINI as number") << "1.02.0808" << "-1" << false << false;
     }
     void Reset_Rule()
     {
@@ -88,77 +197,138 @@ private slots:
         QFETCH(bool, message);
         QFETCH(bool, reset);
         const QString file = Fresh_File();
-        {
-            Settings_Store store(file);
-            store.Write(QStringLiteral("Version"), version);
-            if (!ok.isEmpty())
-                store.Write(QStringLiteral("OkINI"), ok);
-            store.Write(QStringLiteral("Set Meter Table"), QStringLiteral("Mine.mtr"));
-            store.Write(QStringLiteral("Editor"), QStringLiteral("gedit"));
-            store.Flush();
-        }
-        Settings_Store store(file);
+        QStringList texts = Column(&Key_Row::User);
+        texts[0] = version;
+        texts[1] = ok;
+        Write_By_Hand(file, texts);
+        const QByteArray bytes = Bytes_Of(file);
+
         Recording_Prompt prompt;
+        Settings_Store store(file);
         const Settings_Fields s = Startup_Load(store, prompt);
-        QCOMPARE(prompt.Messages.size(), message ? 1 : 0);
-        QCOMPARE(s.Set_Meter_Table, reset ? QStringLiteral("AWWA-Standard.mtr") : QStringLiteral("Mine.mtr"));
-        QCOMPARE(Stored_Texts(file)[23], s.Set_Meter_Table);
-        QCOMPARE(Stored_Texts(file)[0], reset ? QStringLiteral("1.02.0808") : version);
-        Settings_Fields read_only;
-        QCOMPARE(Load_Complete_Configuration(Settings_Store(file), read_only), true); // complete after the load
+        QCOMPARE(prompt.Messages, message ? QStringList{Message} : QStringList());
+        if (reset) {
+            QCOMPARE(Memory_Texts(s), Column(&Key_Row::Factory));
+            QCOMPARE(Texts_On_Disk(file), Column(&Key_Row::Factory));
+        } else {
+            QCOMPARE(Memory_Texts(s).mid(2), Column(&Key_Row::User).mid(2));
+            QCOMPARE(Bytes_Of(file), bytes);
+        }
     }
 
-    void Boolean_Texts_data()
+    void Boolean_Keys_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("prior");
         QTest::addColumn<bool>("value");
-        QTest::newRow("True") << "True" << false << true;
-        QTest::newRow("upper") << "TRUE" << false << true;
-        QTest::newRow("false lower") << "false" << true << false;
-        QTest::newRow("minus one") << "-1" << false << true;
-        QTest::newRow("zero") << "0" << true << false;
-        QTest::newRow("yes keeps") << "yes" << false << false;
-        QTest::newRow("no keeps") << "no" << true << true;
-        QTest::newRow("maybe keeps") << "maybe" << false << false;
-        QTest::newRow("empty keeps") << "" << true << true;
+        QTest::newRow("True") << "True" << true;
+        QTest::newRow("TRUE") << "TRUE" << true;
+        QTest::newRow("false") << "false" << false;
+        QTest::newRow("yes") << "yes" << false;
+        QTest::newRow("no") << "no" << false;
+        QTest::newRow("maybe") << "maybe" << false;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("minus one") << "-1" << true;
+        QTest::newRow("zero") << "0" << false;
+        QTest::newRow("fraction") << "0.5" << true;
     }
-    void Boolean_Texts()
+    void Boolean_Keys()
     {
+        // Every Boolean key but OkINI holds the text; an odd text reads as
+        // false and does not reset anything.
         QFETCH(QString, text);
-        QFETCH(bool, prior);
         QFETCH(bool, value);
-        QCOMPARE(Settings_Boolean(text, prior), value);
+        const QString file = Fresh_File();
+        QStringList texts = Column(&Key_Row::User);
+        for (int i : {2, 3, 4, 5, 6, 10})
+            texts[i] = text;
+        Write_By_Hand(file, texts);
+        Recording_Prompt prompt;
+        Settings_Store store(file);
+        const Settings_Fields s = Startup_Load(store, prompt);
+        QVERIFY(prompt.Messages.isEmpty());
+        QCOMPARE(s.Set_Meter_Table, QStringLiteral("Mine.mtr"));
+        for (bool field : {s.Sound1, s.Large_Buttons, s.Code, s.Fixture, s.Flush, s.Default_Use_Pressure})
+            QCOMPARE(field, value);
     }
 
-    void Odd_Boolean_Does_Not_Reset()
+    void Boolean_Key_Mapping_data()
     {
+        QTest::addColumn<QString>("key");
+        for (const char *key : {"Use Sound", "Large Buttons", "Use Code", "Use Private Fixture",
+                                "Use Quick Flush Fixture", "Default Use Pressure"})
+            QTest::newRow(key) << key;
+    }
+    void Boolean_Key_Mapping()
+    {
+        // One Boolean key true, the others false: read into its own field
+        // and written back under its own key.
+        QFETCH(QString, key);
+        const int index = Key_Index(key);
+        QStringList expected = Column(&Key_Row::User);
+        for (int i : {2, 3, 4, 5, 6, 10})
+            expected[i] = i == index ? QStringLiteral("True") : QStringLiteral("False");
         const QString file = Fresh_File();
-        Settings_Store store(file);
+        Write_By_Hand(file, expected);
+        const Settings_Fields s = Read_Settings(Settings_Store(file));
+        QCOMPARE(Memory_Texts(s), expected);
+
+        const QString saved = Fresh_File();
+        Settings_Store store(saved);
+        Write_Settings(store, s);
+        QCOMPARE(Texts_On_Disk(saved), expected);
+    }
+
+    void Text_Keys_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("text"); // null: no such key
+        QTest::newRow("C factor zero") << "Default C Factor Service" << "0";
+        QTest::newRow("C factor empty") << "Default C Factor Service" << "";
+        QTest::newRow("C factor missing") << "Default C Factor Service" << QString();
+        QTest::newRow("C factor with comma") << "Default C Factor Service" << "1,5";
+        QTest::newRow("calc flow yes") << "Default Calc Flow" << "yes";
+        QTest::newRow("no upsizing one") << "Default No Upsizing" << "1";
+        QTest::newRow("location lower") << "Default Meter Location" << "outside";
+        QTest::newRow("editor empty") << "Editor" << "";
+    }
+    void Text_Keys()
+    {
+        // Keys that are not Boolean keep the text read, odd or empty, and
+        // never cause a reset.
+        QFETCH(QString, key);
+        QFETCH(QString, text);
+        const int index = Key_Index(key);
+        QStringList texts = Column(&Key_Row::User);
+        texts[index] = text;
+        const QString file = Fresh_File();
+        Write_By_Hand(file, texts);
         Recording_Prompt prompt;
-        Startup_Load(store, prompt);
-        store.Write(QStringLiteral("Large Buttons"), QStringLiteral("sometimes"));
-        store.Write(QStringLiteral("Default C Factor Service"), QStringLiteral("0"));
-        store.Flush();
-        Settings_Store again(file);
-        Recording_Prompt second;
-        const Settings_Fields s = Startup_Load(again, second);
-        QVERIFY(second.Messages.isEmpty());
-        QVERIFY(!s.Large_Buttons);
-        QCOMPARE(s.Default_C_Service.Text(), QStringLiteral("0"));
+        Settings_Store store(file);
+        const Settings_Fields s = Startup_Load(store, prompt);
+        QVERIFY(prompt.Messages.isEmpty());
+        texts[index] = text.isNull() ? QStringLiteral("") : text;
+        QCOMPARE(Memory_Texts(s), texts);
+        QVERIFY(s.Default_C_Service.Is_Text());
     }
 
     void Exact_Texts_data()
     {
         QTest::addColumn<QString>("text");
         QTest::newRow("comma") << "C:\\Tools\\ed.exe, second";
+        QTest::newRow("bare comma") << "a,b";
+        QTest::newRow("lone comma") << ",";
         QTest::newRow("backslashes") << "\\\\server\\share\\update\\";
         QTest::newRow("semicolon") << "a;b ; c";
-        QTest::newRow("quotes") << "\"quoted\" text";
+        QTest::newRow("hash") << "#1 designer";
+        QTest::newRow("quotes") << "\"quoted\" text \"";
         QTest::newRow("blanks around") << "  padded  ";
-        QTest::newRow("non ascii") << QString::fromUtf8("Jos\u00e9 M\u00fcller \u20ac");
+        QTest::newRow("only blanks") << "   ";
+        QTest::newRow("non ascii") << QString::fromUtf8("Jos\u00e9 M\u00fcller \u20ac \u2018q'");
         QTest::newRow("at sign") << "@Variant(x)";
-        QTest::newRow("equals and brackets") << "[x]=y";
+        QTest::newRow("equals and brackets") << "[Config]=y";
+        QTest::newRow("tab and line feed") << "a\tb\nc\r\n";
+        QTest::newRow("boolean name") << "true";
+        QTest::newRow("long") << QString(5000, u'x') + u',';
     }
     void Exact_Texts()
     {
@@ -169,50 +339,170 @@ private slots:
             store.Write(QStringLiteral("Default Name"), text);
             QVERIFY(store.Flush());
         }
-        QCOMPARE(Settings_Store(file).Read(QStringLiteral("Default Name")), text);
-        QCOMPARE(Settings_Store(file).Read(QStringLiteral("Never Written")), QString());
+        const QString copy = file + QStringLiteral(".read.ini"); // read from disk, not from memory
+        QVERIFY(QFile::copy(file, copy));
+        const Settings_Store store(copy);
+        QCOMPARE(store.Read(QStringLiteral("Default Name")), text);
+        QCOMPARE(store.Read(QStringLiteral("Never Written")), QString());
     }
 
-    void Options_Save_Texts()
+    void Hand_Edited_data()
     {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("bare comma") << QByteArray("Default Name=Lee, Pat") << "Lee, Pat";
+        QTest::newRow("encoded key") << QByteArray("Default%20Name=Pat") << "Pat";
+        QTest::newRow("comment") << QByteArray("Default Name=Pat ; the designer") << "Pat";
+        QTest::newRow("rectangle") << QByteArray("Default Name=@Rect(0 0 1 1)") << "";
+        QTest::newRow("invalid") << QByteArray("Default Name=@Invalid()") << "";
+    }
+    void Hand_Edited()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, text);
+        const QString file = Fresh_File();
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[Config]\n" + line + "\n");
+        f.close();
+        QCOMPARE(Settings_Store(file).Read(QStringLiteral("Default Name")), text);
+    }
+
+    void Options_Save_data()
+    {
+        QTest::addColumn<Loose_Value>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("whole") << Loose_Value::Of_Number(130) << "130";
+        QTest::newRow("fraction") << Loose_Value::Of_Number(1.5) << "1.5";
+        QTest::newRow("below one") << Loose_Value::Of_Number(0.25) << "0.25";
+        QTest::newRow("zero") << Loose_Value::Of_Number(0) << "0";
+        QTest::newRow("large") << Loose_Value::Of_Number(1000000) << "1000000";
+        QTest::newRow("true") << Loose_Value::Of_Boolean(true) << "True";
+        QTest::newRow("false") << Loose_Value::Of_Boolean(false) << "False";
+        QTest::newRow("text unread") << Loose_Value(u"12 psi") << "12 psi";
+        QTest::newRow("empty text") << Loose_Value() << "";
+    }
+    void Options_Save()
+    {
+        // Every loose field holds the value; the next start reads back the
+        // texts written, without a reset.
+        QFETCH(Loose_Value, value);
+        QFETCH(QString, text);
         Settings_Fields s = Settings_Fields::Factory();
-        s.Sound1 = true;
-        s.Default_Calc_Flow = Loose_Value::Of_Boolean(false);
-        s.Default_Pressure_Min_Main = Loose_Value::Of_Number(0);
-        s.Default_Len_Factor = Loose_Value::Of_Number(1.25);
-        s.Default_No_Upsize = QStringLiteral("True");
-        s.Default_Meter_Location = QStringLiteral("Outside");
+        s.INIVersion = QStringLiteral("0.9");
+        s.OkINI = false;
+        for (Loose_Value *field : {&s.Default_Calc_Flow, &s.Default_Pressure_Min_Main, &s.Default_Dia_Service,
+                                   &s.Default_C_Service, &s.Default_Dia_Plumbing, &s.Default_C_Plumbing,
+                                   &s.Default_Len_Factor, &s.Default_Pressure_Treatment,
+                                   &s.Default_Pressure_Fixture, &s.Default_No_Upsize})
+            *field = value;
         const QString file = Fresh_File();
         Settings_Store store(file);
         Write_Settings(store, s);
-        const QStringList texts = Stored_Texts(file);
-        QCOMPARE(texts[2], QStringLiteral("True"));
-        QCOMPARE(texts[11], QStringLiteral("Outside"));
-        QCOMPARE(texts[12], QStringLiteral("False"));
-        QCOMPARE(texts[13], QStringLiteral("0"));
-        QCOMPARE(texts[18], QStringLiteral("1.25"));
-        QCOMPARE(texts[21], QStringLiteral("True"));
+
+        QStringList expected = Column(&Key_Row::Factory);
+        for (int i = 12; i <= 21; ++i)
+            expected[i] = text;
+        QCOMPARE(Texts_On_Disk(file), expected);
+        const QString copy = file + QStringLiteral(".next.ini"); // read from disk, not from memory
+        QVERIFY(QFile::copy(file, copy));
+        Recording_Prompt prompt;
+        Settings_Store next(copy);
+        QCOMPARE(Memory_Texts(Startup_Load(next, prompt)), expected);
+        QVERIFY(prompt.Messages.isEmpty());
     }
 
-    void Read_Only_Load_Never_Writes()
+    void Unusable_Store_data()
     {
-        const QString file = Fresh_File();
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("repaired");
+        QTest::newRow("folder in its place") << "folder" << false;
+        QTest::newRow("file in its path") << "path" << false;
+        QTest::newRow("binary") << "binary" << true;
+    }
+    void Unusable_Store()
+    {
+        // Reading fails as the empty texts, writing fails silently: the
+        // program goes on with the factory settings.
+        QFETCH(QString, kind);
+        QFETCH(bool, repaired);
+        QString file = Fresh_File();
+        QFile f(file);
+        if (kind == u"folder") {
+            QVERIFY(QDir().mkpath(file));
+        } else if (kind == u"path") {
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.close();
+            file += QStringLiteral("/Quorvel/Quorvel.ini");
+        } else {
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            for (int i = 0; i < 4096; ++i)
+                f.putChar(char(i * 37 % 256));
+            f.close();
+        }
+        Recording_Prompt prompt;
+        {
+            Settings_Store store(file);
+            const Settings_Fields s = Startup_Load(store, prompt);
+            QCOMPARE(prompt.Messages, QStringList{Message});
+            QCOMPARE(Memory_Texts(s), Column(&Key_Row::Factory));
+        }
+        // A file that could be rewritten now holds the factory settings.
+        QCOMPARE(QFileInfo(file).isFile(), repaired);
+        if (repaired)
+            QCOMPARE(Texts_On_Disk(file), Column(&Key_Row::Factory));
+    }
+
+    void Read_Only_Load_data()
+    {
+        QTest::addColumn<QString>("version"); // null: no file at all
+        QTest::addColumn<QString>("ok");
+        QTest::addColumn<bool>("complete");
+        QTest::newRow("no file") << QString() << QString() << false;
+        QTest::newRow("another version") << "1.02.0627" << "True" << false;
+        QTest::newRow("OkINI False") << "1.02.0808" << "False" << false;
+        QTest::newRow("OkINI missing") << "1.02.0808" << QString() << false;
+        QTest::newRow("complete") << "1.02.0808" << "True" << true;
+    }
+    void Read_Only_Load()
+    {
+        QFETCH(QString, version);
+        QFETCH(QString, ok);
+        QFETCH(bool, complete);
+        const QString folder = dir_.filePath(QStringLiteral("read-only-%1").arg(++counter_));
+        const QString file = folder + QStringLiteral("/Quorvel.ini");
+        if (!version.isNull()) {
+            QVERIFY(QDir().mkpath(folder));
+            QStringList texts = Column(&Key_Row::User);
+            texts[0] = version;
+            texts[1] = ok;
+            Write_By_Hand(file, texts);
+        }
+        const QByteArray bytes = Bytes_Of(file);
         Settings_Fields s;
-        QVERIFY(!Load_Complete_Configuration(Settings_Store(file), s));
-        QVERIFY(!QFile::exists(file));
+        s.Set_Meter_Table = QStringLiteral("untouched");
+        QCOMPARE(Load_Complete_Configuration(Settings_Store(file), s), complete);
+        QCOMPARE(s.Set_Meter_Table, complete ? QStringLiteral("Mine.mtr") : QStringLiteral("untouched"));
+        QCOMPARE(QFileInfo::exists(folder), !version.isNull());
+        QCOMPARE(Bytes_Of(file), bytes);
     }
 
     void Applied_To_A_Fresh_Job()
     {
-        Settings_Fields s = Settings_Fields::Factory();
+        Settings_Fields s = Read_Settings(Settings_Store(Fresh_File()));
         s.Default_Path = QStringLiteral("/jobs");
         s.Default_DefaultName = QStringLiteral("Designer");
+        s.Default_Meter_Location = QStringLiteral("Outside"); // kept at startup, not for a new job
+        s.Set_Meter_Table = QStringLiteral("Mine.mtr");
         Program_State state;
+        state.Job.Location = QStringLiteral("left over");
         Apply_Startup_Settings(state, s, QDate(2026, 12, 9));
         QCOMPARE(state.Current_Path, QStringLiteral("/jobs"));
+        QCOMPARE(state.Settings.Set_Meter_Table, QStringLiteral("Mine.mtr"));
         QCOMPARE(state.Job.Calculated_By, QStringLiteral("Designer"));
         QCOMPARE(state.Job.Calc_Date, QDate(2026, 12, 9));
-        QCOMPARE(state.Settings.Default_Path, QStringLiteral("/jobs"));
+        QCOMPARE(state.Job.Meter_Location, QStringLiteral("Outside"));
+        QCOMPARE(state.Job.Location, QString());
     }
 };
 
