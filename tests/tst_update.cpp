@@ -1,5 +1,7 @@
 #include "frm_update.h"
 #include "update_check.h"
+#include "update_run.h"
+#include "frm_download.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -7,6 +9,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QApplication>
+#include <QDir>
 #include <QtTest>
 
 namespace {
@@ -170,7 +174,7 @@ private slots:
         local.write("Date: 12/09/2026\r\nDesc: local\r\n");
         local.close();
         Frm_Update::Local_State state{source.path(), program.path(), QStringLiteral("1.02.0808"),
-                                      {QDate(2026, 12, 9), QDate(2026, 12, 9), QDate(2026, 12, 9)}};
+                                      {QDate(2026, 12, 9), QDate(2026, 12, 9), QDate(2026, 12, 9)}, {}, {}};
         Frm_Update dialog(state);
         dialog.Load();
         QCOMPARE(dialog.Lab_Wait->text(), QStringLiteral("Ready"));
@@ -196,5 +200,211 @@ private slots:
     }
 };
 
-QTEST_MAIN(Test_Update)
+namespace {
+
+// A program folder with current files, and a source held in memory.
+struct Run_Fixture {
+    QTemporaryDir dir;
+    QMap<QString, QByteArray> source;
+    QStringList fetched;
+    int advanced = 0;
+
+    Run_Fixture()
+    {
+        for (const char *name : {"Table-1.dat", "Table-2.dat", "Table-3.dat", "AWWA-Standard.mtr", "Quorvel",
+                                 "Version.txt", "Quorvel.vmf"})
+            Put(QLatin1String(name), QByteArray("old ") + name);
+    }
+    void Put(const QString &name, const QByteArray &bytes)
+    {
+        QFile f(dir.filePath(name));
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+    }
+    QByteArray Get(const QString &name) const
+    {
+        QFile f(dir.filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    Update_Run_Result Run(const Update_Choice &choice)
+    {
+        Update_Run_Context c;
+        c.App_Path = dir.path();
+        c.Today = QDate(2002, 6, 27);
+        c.Fetch = [this](const QString &name, QByteArray &bytes) {
+            fetched << name;
+            bytes = source.value(name);
+            return source.contains(name);
+        };
+        c.Advance = [this] { ++advanced; };
+        return Run_Update(c, choice);
+    }
+    QStringList Files() const { return QDir(dir.path()).entryList(QDir::Files, QDir::Name); }
+};
+
+} // namespace
+
+class Test_Update_Run : public QObject {
+    Q_OBJECT
+
+private slots:
+    void Step_Counts_data()
+    {
+        QTest::addColumn<bool>("program");
+        QTest::addColumn<int>("tables");
+        QTest::addColumn<int>("lists");
+        QTest::addColumn<int>("steps");
+        QTest::newRow("program, Table-2 and two lists") << true << 1 << 2 << 9;
+        QTest::newRow("only Table-1") << false << 1 << 0 << 1;
+        QTest::newRow("nothing") << false << 0 << 0 << 1;
+    }
+    void Step_Counts()
+    {
+        QFETCH(bool, program);
+        QFETCH(int, tables);
+        QFETCH(int, lists);
+        QFETCH(int, steps);
+        Update_Choice c;
+        c.Program = program;
+        for (int t = 0; t < tables; ++t)
+            c.Table[t + 1] = true;
+        for (int l = 0; l < lists; ++l)
+            c.Meter_Lists << QStringLiteral("L%1.mtr").arg(l);
+        QCOMPARE(Update_Step_Count(c), steps);
+        Frm_Download progress(steps, QStringLiteral("/no/such/folder"));
+        QCOMPARE(progress.Lab_Total->text(), QString::number(steps));
+        QVERIFY(!progress.Label3->isHidden()); // no clip: the text shows through
+    }
+
+    void Only_Table_2()
+    {
+        Run_Fixture f;
+        f.source[QStringLiteral("Table-2.dat")] = "new table 2";
+        Update_Choice c;
+        c.Table[1] = true;
+        const Update_Run_Result r = f.Run(c);
+        QVERIFY(r.Problems.isEmpty());
+        QCOMPARE(f.Get(QStringLiteral("Table-2.dat")), QByteArray("new table 2"));
+        QCOMPARE(f.Get(QStringLiteral("Table-2-062702.bak")), QByteArray("old Table-2.dat"));
+        QVERIFY(!f.Files().contains(QStringLiteral("Table-2.tmp")));
+        QCOMPARE(f.advanced, 1);
+        QCOMPARE(r.Messages.first(), QStringLiteral("Backups of your files were placed in '%1' with the date and "
+                                                    "extention of '.bak'.  You must restart Quorvel for the updates "
+                                                    "to take effect.").arg(f.dir.path()));
+        QCOMPARE(r.Messages.last(), QStringLiteral("Plase restart Quorvel for the updates to take effect."));
+        QVERIFY(!r.Program_Replaced);
+
+        // A second run the same day: its backup holds the state before it.
+        f.source[QStringLiteral("Table-2.dat")] = "newer table 2";
+        f.Run(c);
+        QCOMPARE(f.Get(QStringLiteral("Table-2-062702.bak")), QByteArray("new table 2"));
+        QCOMPARE(f.Get(QStringLiteral("Table-2.dat")), QByteArray("newer table 2"));
+    }
+
+    void Meter_Lists_And_Missing_Files()
+    {
+        Run_Fixture f;
+        f.source[QStringLiteral("AWWA-Standard.mtr")] = "new list";
+        f.source[QStringLiteral("New.mtr")] = "only at the source";
+        Update_Choice c;
+        c.Table[0] = true; // not at the source
+        c.Meter_Lists = {QStringLiteral("AWWA-Standard.mtr"), QStringLiteral("New.mtr"), QStringLiteral("../evil.mtr")};
+        const Update_Run_Result r = f.Run(c);
+        QCOMPARE(f.Get(QStringLiteral("AWWA-Standard.mtr")), QByteArray("new list"));
+        QCOMPARE(f.Get(QStringLiteral("AWWA-Standard.-062702.bak")), QByteArray("old AWWA-Standard.mtr"));
+        QCOMPARE(f.Get(QStringLiteral("New.mtr")), QByteArray("only at the source"));
+        QCOMPARE(f.Get(QStringLiteral("Table-1.dat")), QByteArray("old Table-1.dat")); // kept
+        QVERIFY(!f.Files().contains(QStringLiteral("Table-1-062702.bak")));
+        QVERIFY(!f.fetched.contains(QStringLiteral("../evil.mtr")));
+        QCOMPARE(r.Problems.size(), 2);
+    }
+
+    void Program_Files()
+    {
+        Run_Fixture f;
+        for (const char *name : {"Version.txt", "Quorvel", "License.txt", "QV-Help.htm", "Sample.qvl", "Quorvel.zip"})
+            f.source[QLatin1String(name)] = QByteArray("new ") + name;
+        Update_Choice c;
+        c.Program = true;
+        const Update_Run_Result r = f.Run(c);
+        QVERIFY2(r.Problems.isEmpty(), qPrintable(r.Problems.join(u';')));
+        QVERIFY(r.Program_Replaced);
+        QCOMPARE(f.Get(QStringLiteral("Quorvel")), QByteArray("new Quorvel"));
+        QCOMPARE(f.Get(QStringLiteral("Quorvel-062702.bak")), QByteArray("old Quorvel"));
+        QCOMPARE(f.Get(QStringLiteral("Quorvel.vmf")), QByteArray("new Quorvel.zip"));
+        QCOMPARE(f.Get(QStringLiteral("Version.txt")), QByteArray("new Version.txt"));
+        QVERIFY(QFileInfo(f.dir.filePath(QStringLiteral("Quorvel"))).isExecutable());
+        QVERIFY(!f.Files().contains(QStringLiteral("Quorvel.tmp")));
+        QCOMPARE(f.advanced, 6);
+    }
+
+    void Program_File_Missing_Changes_Nothing()
+    {
+        Run_Fixture f;
+        for (const char *name : {"Version.txt", "Quorvel", "License.txt", "QV-Help.htm", "Sample.qvl"})
+            f.source[QLatin1String(name)] = "new";
+        const QStringList before = f.Files();
+        Update_Choice c;
+        c.Program = true;
+        const Update_Run_Result r = f.Run(c);
+        QVERIFY(!r.Program_Replaced);
+        QCOMPARE(r.Problems.size(), 1);
+        QCOMPARE(f.Files(), before);
+        QCOMPARE(f.Get(QStringLiteral("Version.txt")), QByteArray("old Version.txt"));
+    }
+
+    void Read_Only_Files_End_Up_Writable()
+    {
+        Run_Fixture f;
+        QFile::setPermissions(f.dir.filePath(QStringLiteral("Table-3.dat")), QFile::ReadOwner);
+        f.source[QStringLiteral("Table-3.dat")] = "new";
+        Update_Choice c;
+        c.Table[2] = true;
+        QVERIFY(f.Run(c).Problems.isEmpty());
+        QVERIFY(QFileInfo(f.dir.filePath(QStringLiteral("Table-3.dat"))).isWritable());
+        QVERIFY(QFileInfo(f.dir.filePath(QStringLiteral("Table-3-062702.bak"))).isWritable());
+    }
+
+    void Nothing_Selected()
+    {
+        Run_Fixture f;
+        const Update_Run_Result r = f.Run(Update_Choice());
+        QVERIFY(r.Nothing_Selected);
+        QCOMPARE(r.Messages, QStringList{QStringLiteral("No files selected to update.")});
+        QVERIFY(f.fetched.isEmpty());
+    }
+
+    void Safe_Names_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("safe");
+        QTest::newRow("plain") << "AWWA-Standard.mtr" << true;
+        QTest::newRow("upper") << "LIST.MTR" << true;
+        QTest::newRow("parent") << "../x.mtr" << false;
+        QTest::newRow("absolute") << "/etc/x.mtr" << false;
+        QTest::newRow("backslash") << "..\\x.mtr" << false;
+        QTest::newRow("other kind") << "Quorvel" << false;
+        QTest::newRow("hidden") << ".x.mtr" << false;
+    }
+    void Safe_Names()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, safe);
+        QCOMPARE(Is_Safe_List_Name(name), safe);
+    }
+
+    void Date_Stamps()
+    {
+        QCOMPARE(Date_Stamp(QDate(2002, 6, 27)), QStringLiteral("062702"));
+        QCOMPARE(Date_Stamp(QDate(2026, 12, 9)), QStringLiteral("120926"));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    Test_Update check;
+    Test_Update_Run run;
+    return QTest::qExec(&check, argc, argv) | QTest::qExec(&run, argc, argv);
+}
 #include "tst_update.moc"

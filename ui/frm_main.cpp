@@ -771,6 +771,13 @@ void Frm_Main::Quit()
     }
 }
 
+void Frm_Main::End_Program()
+{
+    quit_requested_ = true;
+    closing_checked_ = true;
+    close();
+}
+
 void Frm_Main::closeEvent(QCloseEvent *event)
 {
     if (!closing_checked_) {

@@ -54,6 +54,8 @@ public:
     void Open_Job();
     void Save_Job();
     void Quit();
+    // Ends the program at once, without the save prompt (after an update).
+    void End_Program();
     void Edit_Note();
     void Open_Options();
     void Open_Pressure_Details();

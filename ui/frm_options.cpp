@@ -203,7 +203,9 @@ Frm_Options::Frm_Options(Frm_Main &main) : QDialog(&main), main_(main)
             delete old;
         const Program_State &state = main_.State;
         Frm_Update::Local_State local{state.Settings.ServerName, state.App_Path, state.Version,
-                                      {state.Table1.Date, state.Table2.Date, state.Table3.Date}};
+                                      {state.Table1.Date, state.Table2.Date, state.Table3.Date},
+                                      [this](const QString &text) { main_.Prompts().Show_Message(text); },
+                                      [this] { main_.End_Program(); }};
         auto *dialog = new Frm_Update(local, this); // modeless, deleted when closed
         dialog->show();
         QTimer::singleShot(0, dialog, &Frm_Update::Load); // shown first with "Please Wait ...."

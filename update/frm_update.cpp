@@ -1,6 +1,8 @@
 #include "frm_update.h"
 
+#include "frm_download.h"
 #include "number_format.h"
+#include "update_run.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -91,10 +93,7 @@ Frm_Update::Frm_Update(const Local_State &local, QWidget *parent) : QDialog(pare
 
     connect(cancel, &QPushButton::clicked, this, &QDialog::close);
     connect(LB_Files, &QListWidget::itemChanged, this, &Frm_Update::Item_Check);
-    connect(Button_Update, &QPushButton::clicked, this, [this] {
-        Lab_Wait->setText(QStringLiteral("Replacing files is not available in this version yet; copy the newer "
-                                         "files from the update source into the program folder by hand."));
-    });
+    connect(Button_Update, &QPushButton::clicked, this, &Frm_Update::Run);
 }
 
 void Frm_Update::Load()
@@ -138,4 +137,52 @@ void Frm_Update::Item_Check(QListWidgetItem *item)
         item->setCheckState(Qt::Unchecked);
         LB_Files->blockSignals(false);
     }
+}
+
+Update_Choice Frm_Update::Choice() const
+{
+    Update_Choice choice;
+    choice.Program = Chk_Program->isChecked();
+    for (int t = 0; t < 3; ++t)
+        choice.Table[t] = Chk_Table[t]->isChecked();
+    for (const Update_List_Row &row : Update_List) {
+        if (row.Update_Mark)
+            choice.Meter_Lists << row.Name;
+    }
+    return choice;
+}
+
+void Frm_Update::Run()
+{
+    Button_Update->setEnabled(false);
+    Lab_Wait->setText(QStringLiteral("Please Wait, Updating Files"));
+    const Update_Choice choice = Choice();
+    for (auto *old : findChildren<Frm_Download *>())
+        delete old;
+    auto *progress = new Frm_Download(Update_Step_Count(choice), local_.App_Path, this);
+    progress->show();
+    Update_Run_Context context;
+    context.App_Path = local_.App_Path;
+    context.Today = QDate::currentDate();
+    const QString server = local_.Server_Name;
+    context.Fetch = [server](const QString &name, QByteArray &bytes) { return Fetch_Source_File(server, name, bytes); };
+    context.Advance = [progress] { progress->Advance(); };
+    const Update_Run_Result result = Run_Update(context, choice);
+    progress->close();
+    const auto show = [this](const QString &text) {
+        if (local_.Show_Message)
+            local_.Show_Message(text);
+    };
+    if (result.Nothing_Selected) {
+        show(result.Messages.first());
+        close();
+        return;
+    }
+    Lab_Wait->setText(QStringLiteral("Complete"));
+    if (!result.Problems.isEmpty())
+        show(result.Problems.join(u'\n'));
+    for (const QString &m : result.Messages)
+        show(m);
+    if (local_.End_Program)
+        local_.End_Program();
 }

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "update_check.h"
+#include "update_run.h"
 
 #include <QDialog>
+
+#include <functional>
 
 class QCheckBox;
 class QLabel;
@@ -21,10 +24,15 @@ public:
         QString App_Path;
         QString Version;
         QDate Table_Date[3];
+        std::function<void(const QString &)> Show_Message;
+        std::function<void()> End_Program; // without the save prompt
     };
     Frm_Update(const Local_State &local, QWidget *parent = nullptr);
 
     void Load();
+    // The Update button: fetches and swaps every ticked item.
+    void Run();
+    Update_Choice Choice() const;
     QList<Update_List_Row> Update_List;
     Update_Manifest Manifest;
 

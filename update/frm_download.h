@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+
+class QLabel;
+class QMovie;
+class QProgressBar;
+
+// Progress of an update run: steps done of the total, a bar and an
+// animation clip ("Quorvel.vmf", a GIF) from the program folder.
+class Frm_Download : public QDialog {
+    Q_OBJECT
+public:
+    Frm_Download(int total_steps, const QString &app_path, QWidget *parent = nullptr);
+    void Advance();
+    int Value() const { return value_; }
+    int Maximum() const { return maximum_; }
+
+    QLabel *Animation1 = nullptr, *Label3 = nullptr, *Lab_Complete = nullptr, *Lab_Total = nullptr;
+    QProgressBar *ProgressBar1 = nullptr;
+    QTimer Timer1;
+
+private:
+    int value_ = 0;
+    int maximum_ = 1;
+    QMovie *movie_ = nullptr;
+};
