@@ -4,6 +4,8 @@
 #include "leading_number.h"
 #include "number_format.h"
 
+#include <QDir>
+
 namespace {
 
 bool Is_Comment(const QString &line)
@@ -103,4 +105,27 @@ void Load_Meter_List(Meter_List &list, const QString &path)
         }
         list.Entries.append(e);
     }
+}
+
+QList<Meter_List_File> Scan_Meter_List_Files(const QString &folder)
+{
+    QList<Meter_List_File> files;
+    const QStringList names = QDir(folder.isEmpty() ? QStringLiteral("/") : folder).entryList(QDir::Files);
+    for (const QString &name : names) {
+        if (!name.endsWith(QStringLiteral(".mtr"), Qt::CaseInsensitive))
+            continue;
+        if (files.size() >= Max_Table_Records)
+            break;
+        Meter_List_File file{name, QString(), QString()};
+        Data_File_Reader reader(folder + u'/' + name);
+        QString value;
+        for (int n = 0; n < Long_Table_Lines && reader.Next_Value(value); ++n) {
+            if (Has_Tag(value, u"Desc:"))
+                file.Description = value.mid(6);
+            else if (Has_Tag(value, u"Date:"))
+                file.Date_Text = value.mid(6);
+        }
+        files.append(file);
+    }
+    return files;
 }

@@ -73,3 +73,14 @@ struct Meter_List {
 // and the date keep their earlier values when the file has no such line.
 // A missing file leaves no entries.
 void Load_Meter_List(Meter_List &list, const QString &path);
+
+// A meter list file of a folder with the values of its "Desc:" and
+// "Date:" items (each without its tag and the character after it; the
+// last of the first 80 items wins). Files whose names end in ".mtr" in
+// any case, in the folder's order, at most 50.
+struct Meter_List_File {
+    QString Name;
+    QString Description;
+    QString Date_Text;
+};
+QList<Meter_List_File> Scan_Meter_List_Files(const QString &folder);

@@ -1,6 +1,6 @@
 #include "frm_options.h"
 
-#include "data_file.h"
+#include "tables.h"
 #include "frm_dialog_file.h"
 #include "frm_main.h"
 #include "frm_update.h"
@@ -253,21 +253,8 @@ QList<QLineEdit *> Frm_Options::Numeric_Boxes() const
 QList<QPair<QString, QString>> Frm_Options::Scan_Meter_Lists(const QString &folder)
 {
     QList<QPair<QString, QString>> rows;
-    const QStringList files = QDir(folder.isEmpty() ? QStringLiteral("/") : folder).entryList(QDir::Files);
-    for (const QString &name : files) {
-        if (!name.endsWith(QStringLiteral(".mtr"), Qt::CaseInsensitive))
-            continue;
-        if (rows.size() >= 50)
-            break;
-        QString description;
-        Data_File_Reader reader((folder.isEmpty() ? QString() : folder) + u'/' + name);
-        QString value;
-        for (int n = 0; n < 80 && reader.Next_Value(value); ++n) {
-            if (value.startsWith(QStringLiteral("Desc:")))
-                description = value.mid(6);
-        }
-        rows.append({name, description});
-    }
+    for (const Meter_List_File &file : Scan_Meter_List_Files(folder))
+        rows.append({file.Name, file.Description});
     std::stable_sort(rows.begin(), rows.end(), [](const auto &a, const auto &b) {
         return a.first.toUpper() < b.first.toUpper();
     });

@@ -2,6 +2,7 @@
 
 #include "data_file.h"
 #include "leading_number.h"
+#include "tables.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -85,22 +86,8 @@ double Update_Version_Number(const QString &version)
 QList<Update_List_Row> Local_Meter_Lists(const QString &folder)
 {
     QList<Update_List_Row> rows;
-    const QStringList names = QDir(folder.isEmpty() ? QStringLiteral("/") : folder).entryList(QDir::Files);
-    for (const QString &name : names) {
-        if (!name.endsWith(QStringLiteral(".mtr"), Qt::CaseInsensitive))
-            continue;
-        if (rows.size() >= 50)
-            break;
-        Update_List_Row row;
-        row.Name = name;
-        Data_File_Reader reader(folder + u'/' + name);
-        QString value;
-        for (int n = 0; n < 80 && reader.Next_Value(value); ++n) {
-            if (value.startsWith(QStringLiteral("Date:")))
-                row.Local_Date = value.mid(6);
-        }
-        rows.append(row);
-    }
+    for (const Meter_List_File &file : Scan_Meter_List_Files(folder))
+        rows.append({file.Name, file.Date_Text, QString(), false});
     return rows;
 }
 
