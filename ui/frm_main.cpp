@@ -1,6 +1,8 @@
 #include "frm_main.h"
 
 #include "frm_about.h"
+#include "frm_dialog_file.h"
+#include "frm_update.h"
 #include "frm_note.h"
 #include "frm_options.h"
 #include "frm_pressure.h"
@@ -807,7 +809,30 @@ void Frm_Main::Open_Options()
 {
     for (auto *old : findChildren<Frm_Options *>())
         delete old;
-    auto *options = new Frm_Options(*this); // modeless, deleted when closed
+    Options_Host host{State, *prompt_, this};
+    host.Set_Images = [this] { Set_Images(); };
+    host.Set_Meter = [this] { Set_Meter(); };
+    host.Open_Settings_Store = [this] { return Open_Settings_Store(); };
+    host.Check_For_Update = [this](QWidget *parent) {
+        for (auto *old : parent->findChildren<Frm_Update *>())
+            delete old;
+        Frm_Update::Local_State local{State.Settings.ServerName, State.App_Path, State.Version,
+                                      {State.Table1.Date, State.Table2.Date, State.Table3.Date},
+                                      [this](const QString &text) { prompt_->Show_Message(text); },
+                                      [this] { End_Program(); }};
+        auto *dialog = new Frm_Update(local, parent); // modeless, deleted when closed
+        dialog->show();
+        QTimer::singleShot(0, dialog, &Frm_Update::Load); // shown first with "Please Wait ...."
+    };
+    host.Pick = [this](bool editor, const QString &current_editor, QWidget *parent) -> std::optional<QString> {
+        const auto mode = editor ? Frm_Dialog_File1::Mode::Editor : Frm_Dialog_File1::Mode::Path;
+        State.Spot1 = int(mode);
+        Frm_Dialog_File1 files(mode, State.filename, State.Current_Path, current_editor, parent);
+        if (files.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return files.Result();
+    };
+    auto *options = new Frm_Options(host); // modeless, deleted when closed
     options->show();
 }
 

@@ -1,9 +1,6 @@
 #include "frm_options.h"
 
 #include "tables.h"
-#include "frm_dialog_file.h"
-#include "frm_main.h"
-#include "frm_update.h"
 #include "leading_number.h"
 #include "number_format.h"
 #include "reference_dialogs.h"
@@ -64,7 +61,7 @@ const QString Treatment_Help = QStringLiteral(
 
 } // namespace
 
-Frm_Options::Frm_Options(Frm_Main &main) : QDialog(&main), main_(main)
+Frm_Options::Frm_Options(const Options_Host &host) : QDialog(host.Main_Window), main_(host)
 {
     setObjectName(QStringLiteral("Frm_Options"));
     setWindowTitle(QStringLiteral("Options"));
@@ -192,23 +189,15 @@ Frm_Options::Frm_Options(Frm_Main &main) : QDialog(&main), main_(main)
     layout->addLayout(lower);
     layout->addLayout(buttons);
 
-    Prompt &prompt = main_.Prompts();
+    Prompt &prompt = main_.Prompts;
     connect(save, &QPushButton::clicked, this, &Frm_Options::Save);
     connect(cancel, &QPushButton::clicked, this, &QDialog::close);
     connect(defaults, &QPushButton::clicked, this, &Frm_Options::Defaults);
     connect(sysinfo, &QPushButton::clicked, this,
             [&prompt] { Start_System_Info([&prompt](const QString &m) { prompt.Show_Message(m); }); });
     connect(update, &QPushButton::clicked, this, [this] {
-        for (auto *old : findChildren<Frm_Update *>())
-            delete old;
-        const Program_State &state = main_.State;
-        Frm_Update::Local_State local{state.Settings.ServerName, state.App_Path, state.Version,
-                                      {state.Table1.Date, state.Table2.Date, state.Table3.Date},
-                                      [this](const QString &text) { main_.Prompts().Show_Message(text); },
-                                      [this] { main_.End_Program(); }};
-        auto *dialog = new Frm_Update(local, this); // modeless, deleted when closed
-        dialog->show();
-        QTimer::singleShot(0, dialog, &Frm_Update::Load); // shown first with "Please Wait ...."
+        if (main_.Check_For_Update)
+            main_.Check_For_Update(this);
     });
     const auto sizes = [this](int code) {
         main_.State.Spot1 = code;
@@ -230,16 +219,14 @@ Frm_Options::Frm_Options(Frm_Main &main) : QDialog(&main), main_(main)
                                               "\u2018pressure balance shower fixture' requires 20 psi for proper "
                                               "operation."));
     });
-    const auto pick = [this](Frm_Dialog_File1::Mode mode, QLineEdit *target) {
-        main_.State.Spot1 = int(mode);
-        Frm_Dialog_File1 files(mode, main_.State.filename, main_.State.Current_Path, TB_Editor->text(), this);
-        if (files.exec() == QDialog::Accepted)
-            target->setText(files.Result());
+    const auto pick = [this](bool editor, QLineEdit *target) {
+        if (!main_.Pick)
+            return;
+        if (const std::optional<QString> chosen = main_.Pick(editor, TB_Editor->text(), this))
+            target->setText(*chosen);
     };
-    connect(path_button, &QPushButton::clicked, this,
-            [pick, this] { pick(Frm_Dialog_File1::Mode::Path, TB_DefaultPath); });
-    connect(editor_button, &QPushButton::clicked, this,
-            [pick, this] { pick(Frm_Dialog_File1::Mode::Editor, TB_Editor); });
+    connect(path_button, &QPushButton::clicked, this, [pick, this] { pick(false, TB_DefaultPath); });
+    connect(editor_button, &QPushButton::clicked, this, [pick, this] { pick(true, TB_Editor); });
     Load();
 }
 
@@ -323,7 +310,7 @@ void Frm_Options::Defaults()
 
 void Frm_Options::Save()
 {
-    Prompt &prompt = main_.Prompts();
+    Prompt &prompt = main_.Prompts;
     prompt.Show_Message(QStringLiteral("\"Startup Defaults\" and \"Pressure Defaults\" changes will not take effect "
                                        "until Quorvel is restarted."));
     Program_State &state = main_.State;
@@ -358,7 +345,9 @@ void Frm_Options::Save()
     s.Default_No_Upsize = Chk_Default_No_Upsize->isChecked() ? QStringLiteral("True") : QStringLiteral("False");
     Settings_Store store = main_.Open_Settings_Store();
     Write_Settings(store, s);
-    main_.raise();
-    main_.activateWindow();
+    if (main_.Main_Window) {
+        main_.Main_Window->raise();
+        main_.Main_Window->activateWindow();
+    }
     close();
 }

@@ -1,15 +1,38 @@
 #pragma once
 
+#include "program_state.h"
+#include "prompt.h"
+
 #include <QDialog>
 #include <QList>
 #include <QPair>
 
-class Frm_Main;
+#include <functional>
+#include <optional>
+
+class Settings_Store;
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+
+// What the options dialog needs of the window that opens it: the shared
+// state, the prompt, and the commands that live above the settings (the
+// file selection dialog, the update dialog, refreshing the main window).
+struct Options_Host {
+    Program_State &State;
+    Prompt &Prompts;
+    QWidget *Main_Window = nullptr;
+    std::function<void()> Set_Images;
+    std::function<void()> Set_Meter;
+    std::function<Settings_Store()> Open_Settings_Store;
+    // Opens the update dialog, modeless, as a child of the options dialog.
+    std::function<void(QWidget *parent)> Check_For_Update;
+    // The file selection dialog: a folder (editor false) or the text editor
+    // program (editor true); the chosen text, or nothing on Cancel.
+    std::function<std::optional<QString>(bool editor, const QString &current_editor, QWidget *parent)> Pick;
+};
 
 // The options: startup and pressure defaults, the current meter list, the
 // text editor and the update source. Controls are filled from the main
@@ -17,7 +40,7 @@ class QPushButton;
 class Frm_Options : public QDialog {
     Q_OBJECT
 public:
-    explicit Frm_Options(Frm_Main &main);
+    explicit Frm_Options(const Options_Host &host);
 
     void Load();
     void Save();
@@ -38,5 +61,5 @@ public:
 
 private:
     QList<QLineEdit *> Numeric_Boxes() const;
-    Frm_Main &main_;
+    Options_Host main_;
 };
