@@ -1,5 +1,6 @@
 #pragma once
 
+#include "frm_diagram.h"
 #include "prompt.h"
 #include "sizing_job.h"
 
@@ -41,18 +42,4 @@ private:
     int &flag_save_;
     int &spot1_;
     Prompt &prompt_;
-};
-
-// The plumbing diagram: the service drawn with the meter inside or outside
-// the building; choosing the place here also switches the details dialog.
-class Frm_Diagram : public QDialog {
-    Q_OBJECT
-public:
-    explicit Frm_Diagram(Frm_Pressure *details);
-    QRadioButton *Opt_Inside = nullptr, *Opt_Outside = nullptr;
-    QWidget *Picture_Inside = nullptr, *Picture_Outside = nullptr;
-
-private:
-    void Choose(bool inside);
-    Frm_Pressure *details_;
 };
