@@ -6,6 +6,7 @@
 #include "reference_dialogs.h"
 #include "settings_store.h"
 #include "shell_run.h"
+#include "ui_frm_options.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,31 +21,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QCheckBox *Check(const QString &name, const QString &text)
-{
-    auto *c = new QCheckBox(text);
-    c->setObjectName(name);
-    return c;
-}
-
-QLineEdit *Edit(const QString &name, int width = 0)
-{
-    auto *e = new QLineEdit;
-    e->setObjectName(name);
-    if (width > 0)
-        e->setFixedWidth(width);
-    return e;
-}
-
-QPushButton *Button(const QString &name, const QString &text)
-{
-    auto *b = new QPushButton(text);
-    b->setObjectName(name);
-    if (text == u"?" || text == u"...")
-        b->setFixedWidth(30);
-    return b;
-}
 
 QString Entry_Text(const QString &file, const QString &description)
 {
@@ -61,133 +37,50 @@ const QString Treatment_Help = QStringLiteral(
 
 } // namespace
 
-Frm_Options::Frm_Options(const Options_Host &host) : QDialog(host.Main_Window), main_(host)
+Frm_Options::Frm_Options(const Options_Host &host)
+    : QDialog(host.Main_Window), ui_(std::make_unique<Ui::Frm_Options>()), main_(host)
 {
-    setObjectName(QStringLiteral("Frm_Options"));
-    setWindowTitle(QStringLiteral("Options"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    Chk_Sound1 = Check(QStringLiteral("Chk_Sound1"), QStringLiteral("Use Sound"));
-    Chk_Large_Buttons = Check(QStringLiteral("Chk_Large_Buttons"), QStringLiteral("Use Large Buttons for the Toolbar"));
-    Chk_Code = Check(QStringLiteral("Chk_Code"), QStringLiteral("Set Code Language as Default"));
-    Chk_Fixture = Check(QStringLiteral("Chk_Fixture"), QStringLiteral("Set Private Use Fixtures as Default"));
-    Chk_Flush = Check(QStringLiteral("Chk_Flush"), QStringLiteral("Set Predominately Quick Flush as Default"));
-    Chk_Default_Calc_Maximum_Flow = Check(QStringLiteral("Chk_Default_Calc_Maximum_Flow"),
-                                          QStringLiteral("Default Calculate Using Maximum Flow"));
-    TB_DefaultPath = Edit(QStringLiteral("TB_DefaultPath"));
-    TB_DefaltName = Edit(QStringLiteral("TB_DefaltName"));
-    auto *path_button = Button(QStringLiteral("Button_Default_Path"), QStringLiteral("..."));
-
-    auto *startup = new QGroupBox(QStringLiteral("Startup Defaults"));
-    auto *sg = new QGridLayout(startup);
-    int row = 0;
-    for (QCheckBox *c : {Chk_Sound1, Chk_Large_Buttons, Chk_Code, Chk_Fixture, Chk_Flush, Chk_Default_Calc_Maximum_Flow})
-        sg->addWidget(c, row++, 0, 1, 3);
-    sg->addWidget(new QLabel(QStringLiteral("Default path for storing data files ")), row, 0);
-    sg->addWidget(TB_DefaultPath, row, 1);
-    sg->addWidget(path_button, row++, 2);
-    sg->addWidget(new QLabel(QStringLiteral("Default name for the \"Calculated By\" field ")), row, 0);
-    sg->addWidget(TB_DefaltName, row++, 1);
-    sg->setColumnStretch(1, 1);
-
-    Chk_Default_Use_Pressure = Check(QStringLiteral("Chk_Default_Use_Pressure"), QStringLiteral("Use Pressure Loss as Default"));
-    Chk_Default_Meter_Location = Check(QStringLiteral("Chk_Default_Meter_Location"),
-                                       QStringLiteral("Default Meter Location in Building"));
-    Chk_Default_No_Upsize = Check(QStringLiteral("Chk_Default_No_Upsize"), QStringLiteral("Default No Meter Upsizing"));
-    TB_Default_Pressure_Main = Edit(QStringLiteral("TB_Default_Pressure_Main"), 70);
-    TB_Default_Service_Dia = Edit(QStringLiteral("TB_Default_Service_Dia"), 70);
-    TB_Default_C_Service = Edit(QStringLiteral("TB_Default_C_Service"), 70);
-    TB_Default_Plumbing_Dia = Edit(QStringLiteral("TB_Default_Plumbing_Dia"), 70);
-    TB_Default_C_Plumbing = Edit(QStringLiteral("TB_Default_C_Plumbing"), 70);
-    TB_Default_Len_Factor = Edit(QStringLiteral("TB_Default_Len_Factor"), 70);
-    TB_Default_Pressure_Treatment = Edit(QStringLiteral("TB_Default_Pressure_Treatment"), 70);
-    TB_Default_Pressure_Fixture = Edit(QStringLiteral("TB_Default_Pressure_Fixture"), 70);
-    auto *dia1 = Button(QStringLiteral("Button_Dia1"), QStringLiteral("?"));
-    auto *dia2 = Button(QStringLiteral("Button_Dia2"), QStringLiteral("?"));
-    auto *c1 = Button(QStringLiteral("Button_CFactor1"), QStringLiteral("?"));
-    auto *c2 = Button(QStringLiteral("Button_CFactor2"), QStringLiteral("?"));
-    auto *len = Button(QStringLiteral("Button_Len_Factor"), QStringLiteral("?"));
-    auto *treat = Button(QStringLiteral("Button_Pressure_Treatment"), QStringLiteral("?"));
-    auto *fixture = Button(QStringLiteral("Button_Pressure_Controlling"), QStringLiteral("?"));
-    struct Numeric {
-        const char *Label;
-        QLineEdit *Box;
-        const char *Unit;
-        QPushButton *Help;
-    };
-    const QList<Numeric> numerics = {
-        {" Default Low Pressure in Main ", TB_Default_Pressure_Main, "(psi)", nullptr},
-        {" Default Service Internal Diameter ", TB_Default_Service_Dia, "(in)", dia1},
-        {" Default Service Lateral C Factor ", TB_Default_C_Service, "", c1},
-        {" Default Plumbing Internal Diameter ", TB_Default_Plumbing_Dia, "(in)", dia2},
-        {" Default Plumbing C Factor ", TB_Default_C_Plumbing, "", c2},
-        {" Default Developed Length Factor ", TB_Default_Len_Factor, "", len},
-        {" Default Pressure Loss for Treatment  ", TB_Default_Pressure_Treatment, "(psi)", treat},
-        {" Default Required Fixture Pressure ", TB_Default_Pressure_Fixture, "(psi)", fixture},
-    };
-    auto *pressure = new QGroupBox(QStringLiteral("Pressure Defaults"));
-    auto *pg = new QGridLayout(pressure);
-    row = 0;
-    pg->addWidget(Chk_Default_Use_Pressure, row++, 0, 1, 4);
-    pg->addWidget(Chk_Default_Meter_Location, row++, 0, 1, 4);
-    for (const Numeric &n : numerics) {
-        pg->addWidget(new QLabel(QLatin1String(n.Label)), row, 0);
-        pg->addWidget(n.Box, row, 1);
-        pg->addWidget(new QLabel(QLatin1String(n.Unit)), row, 2);
-        if (n.Help)
-            pg->addWidget(n.Help, row, 3);
-        ++row;
-    }
-    pg->addWidget(Chk_Default_No_Upsize, row++, 0, 1, 4);
-
-    Lab_Meter = new QLabel;
-    Lab_Meter->setObjectName(QStringLiteral("Lab_Meter"));
-    Lab_Meter->setWordWrap(true);
-    CB_Meter = new QComboBox;
-    CB_Meter->setObjectName(QStringLiteral("CB_Meter"));
-    TB_Editor = Edit(QStringLiteral("TB_Editor"));
-    auto *editor_button = Button(QStringLiteral("Button_Editor"), QStringLiteral("..."));
-    TB_ServerName = Edit(QStringLiteral("TB_ServerName"));
-    Lab_Version = new QLabel;
-    Lab_Version->setObjectName(QStringLiteral("Lab_Version"));
-    auto *lower = new QGridLayout;
-    row = 0;
-    lower->addWidget(new QLabel(QStringLiteral("Current Meter Table ")), row, 0);
-    lower->addWidget(Lab_Meter, row++, 1, 1, 2);
-    lower->addWidget(new QLabel(QStringLiteral("Set Meter Table ")), row, 0);
-    lower->addWidget(CB_Meter, row++, 1, 1, 2);
-    lower->addWidget(new QLabel(QStringLiteral("Default Text Editor ")), row, 0);
-    lower->addWidget(TB_Editor, row, 1);
-    lower->addWidget(editor_button, row++, 2);
-    lower->addWidget(new QLabel(QStringLiteral("Update Server ")), row, 0);
-    lower->addWidget(TB_ServerName, row++, 1, 1, 2);
-    lower->addWidget(new QLabel(QStringLiteral("Computer must be connected to the same network as the update sever.")),
-                     row++, 1, 1, 2);
-    lower->setColumnStretch(1, 1);
-
-    auto *update = Button(QStringLiteral("Button_Update"), QStringLiteral("Check for Update"));
-    auto *save = Button(QStringLiteral("Button_Save"), QStringLiteral("Save"));
-    auto *cancel = Button(QStringLiteral("Button_Cancel"), QStringLiteral("Cancel"));
-    auto *defaults = Button(QStringLiteral("Button_Defaults"), QStringLiteral("Defaults"));
-    auto *sysinfo = Button(QStringLiteral("Button_SysInfo"), QStringLiteral("System Info..."));
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(update);
-    buttons->addWidget(sysinfo);
-    buttons->addStretch();
-    buttons->addWidget(new QLabel(QStringLiteral("v.")));
-    buttons->addWidget(Lab_Version);
-    buttons->addStretch();
-    buttons->addWidget(defaults);
-    buttons->addWidget(save);
-    buttons->addWidget(cancel);
-
-    auto *groups = new QHBoxLayout;
-    groups->addWidget(startup);
-    groups->addWidget(pressure);
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(groups);
-    layout->addLayout(lower);
-    layout->addLayout(buttons);
+    ui_->setupUi(this);
+    Chk_Sound1 = ui_->Chk_Sound1;
+    Chk_Large_Buttons = ui_->Chk_Large_Buttons;
+    Chk_Code = ui_->Chk_Code;
+    Chk_Fixture = ui_->Chk_Fixture;
+    Chk_Flush = ui_->Chk_Flush;
+    Chk_Default_Calc_Maximum_Flow = ui_->Chk_Default_Calc_Maximum_Flow;
+    Chk_Default_Use_Pressure = ui_->Chk_Default_Use_Pressure;
+    Chk_Default_Meter_Location = ui_->Chk_Default_Meter_Location;
+    Chk_Default_No_Upsize = ui_->Chk_Default_No_Upsize;
+    TB_DefaultPath = ui_->TB_DefaultPath;
+    TB_DefaltName = ui_->TB_DefaltName;
+    TB_Editor = ui_->TB_Editor;
+    TB_ServerName = ui_->TB_ServerName;
+    TB_Default_Pressure_Main = ui_->TB_Default_Pressure_Main;
+    TB_Default_Service_Dia = ui_->TB_Default_Service_Dia;
+    TB_Default_C_Service = ui_->TB_Default_C_Service;
+    TB_Default_Plumbing_Dia = ui_->TB_Default_Plumbing_Dia;
+    TB_Default_C_Plumbing = ui_->TB_Default_C_Plumbing;
+    TB_Default_Len_Factor = ui_->TB_Default_Len_Factor;
+    TB_Default_Pressure_Treatment = ui_->TB_Default_Pressure_Treatment;
+    TB_Default_Pressure_Fixture = ui_->TB_Default_Pressure_Fixture;
+    Lab_Meter = ui_->Lab_Meter;
+    Lab_Version = ui_->Lab_Version;
+    CB_Meter = ui_->CB_Meter;
+    QPushButton *path_button = ui_->Button_Default_Path;
+    QPushButton *dia1 = ui_->Button_Dia1;
+    QPushButton *dia2 = ui_->Button_Dia2;
+    QPushButton *c1 = ui_->Button_CFactor1;
+    QPushButton *c2 = ui_->Button_CFactor2;
+    QPushButton *len = ui_->Button_Len_Factor;
+    QPushButton *treat = ui_->Button_Pressure_Treatment;
+    QPushButton *fixture = ui_->Button_Pressure_Controlling;
+    QPushButton *editor_button = ui_->Button_Editor;
+    QPushButton *update = ui_->Button_Update;
+    QPushButton *save = ui_->Button_Save;
+    QPushButton *cancel = ui_->Button_Cancel;
+    QPushButton *defaults = ui_->Button_Defaults;
+    QPushButton *sysinfo = ui_->Button_SysInfo;
 
     Prompt &prompt = main_.Prompts;
     connect(save, &QPushButton::clicked, this, &Frm_Options::Save);
@@ -229,6 +122,8 @@ Frm_Options::Frm_Options(const Options_Host &host) : QDialog(host.Main_Window), 
     connect(editor_button, &QPushButton::clicked, this, [pick, this] { pick(true, TB_Editor); });
     Load();
 }
+
+Frm_Options::~Frm_Options() = default;
 
 QList<QLineEdit *> Frm_Options::Numeric_Boxes() const
 {

@@ -8,6 +8,7 @@
 #include <QPair>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class Settings_Store;
@@ -16,6 +17,9 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+namespace Ui {
+class Frm_Options;
+}
 
 // What the options dialog needs of the window that opens it: the shared
 // state, the prompt, and the commands that live above the settings (the
@@ -41,6 +45,7 @@ class Frm_Options : public QDialog {
     Q_OBJECT
 public:
     explicit Frm_Options(const Options_Host &host);
+    ~Frm_Options() override;
 
     void Load();
     void Save();
@@ -61,5 +66,6 @@ public:
 
 private:
     QList<QLineEdit *> Numeric_Boxes() const;
+    std::unique_ptr<Ui::Frm_Options> ui_; // the layout, from frm_options.ui
     Options_Host main_;
 };
