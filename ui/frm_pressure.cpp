@@ -4,6 +4,7 @@
 #include "leading_number.h"
 #include "number_format.h"
 #include "reference_dialogs.h"
+#include "ui_frm_pressure.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -20,11 +21,11 @@
 
 namespace {
 
-struct Field_Row {
-    const char *Name;
-    const char *Caption; // empty: set by the meter's place
-    const char *Unit;
-};
+// The fields of the dialog, in the order of the form.
+const char *const Field_Names[] = {"Pressure_Min_Main", "Elev_Main_Meter",  "Dia_Service_1",      "Len_Main_CB",
+                                   "C_Service_1",       "Dia_Service_2",    "Len_CB_Meter",       "C_Service_2",
+                                   "Elev_Meter_Fixture", "Len_Meter_Fixture", "Len_Factor",        "Dia_Plumbing",
+                                   "C_Plumbing",        "Pressure_Treatment", "Pressure_Fixture"};
 
 // The service lateral captions with the meter inside and outside the building.
 const QMap<QString, QPair<QString, QString>> Lateral_Captions = {
@@ -41,125 +42,33 @@ const QMap<QString, QPair<QString, QString>> Lateral_Captions = {
                      "Service Lateral C Factor from Meter to Building "}},
 };
 
-QPushButton *Help(const QString &name)
-{
-    auto *b = new QPushButton(QStringLiteral("?"));
-    b->setObjectName(name);
-    b->setFixedWidth(26);
-    return b;
-}
-
-QLabel *Heading(const QString &text)
-{
-    auto *l = new QLabel(QStringLiteral("<b>%1</b>").arg(text.toHtmlEscaped()));
-    return l;
-}
-
 } // namespace
 
 Frm_Pressure::Frm_Pressure(Sizing_Job &job, int &flag_save, int &spot1, Prompt &prompt, const QString &version,
                            QWidget *parent)
-    : QDialog(parent), job_(job), flag_save_(flag_save), spot1_(spot1), prompt_(prompt)
+    : QDialog(parent), ui_(std::make_unique<Ui::Frm_Pressure>()), job_(job), flag_save_(flag_save), spot1_(spot1), prompt_(prompt)
 {
-    setObjectName(QStringLiteral("Frm_Pressure"));
-    setWindowTitle(QStringLiteral("Pressure Details"));
-
-    auto *info = new QGridLayout;
-    const QStringList info_rows = {QStringLiteral("Version"), QStringLiteral("Date"), QStringLiteral("Location")};
-    const QStringList info_values = {version, Short_Date_Text(job.Calc_Date), job.Location};
-    for (int i = 0; i < 3; ++i) {
-        info->addWidget(new QLabel(info_rows[i]), i, 0);
-        info->addWidget(new QLabel(info_values[i]), i, 1);
+    ui_->setupUi(this);
+    ui_->Lab_Info_Version->setText(version);
+    ui_->Lab_Info_Date->setText(Short_Date_Text(job.Calc_Date));
+    ui_->Lab_Info_Location->setText(job.Location);
+    // The form names each field's box "TB_" and its caption "Lab_" plus the field name.
+    for (const char *field : Field_Names) {
+        const QString name = QLatin1String(field);
+        Boxes.insert(name, findChild<QLineEdit *>(QStringLiteral("TB_") + name));
+        Captions.insert(name, findChild<QLabel *>(QStringLiteral("Lab_") + name));
     }
-    info->setColumnStretch(1, 1);
-
-    const QList<Field_Row> service = {
-        {"Pressure_Min_Main", "Low Pressure at Water Main ", "(psi)"},
-        {"Elev_Main_Meter", "Elevation Difference Between Water Main and Meter ", "(ft)"},
-        {"Dia_Service_1", "", "(in)"},
-        {"Len_Main_CB", "", "(ft)"},
-        {"C_Service_1", "", ""},
-        {"Dia_Service_2", "", "(in)"},
-        {"Len_CB_Meter", "", "(ft)"},
-        {"C_Service_2", "", ""},
-    };
-    const QList<Field_Row> plumbing = {
-        {"Elev_Meter_Fixture", " Elevation Difference Between Meter and Controlling Fixture ", "(ft)"},
-        {"Len_Meter_Fixture", "Length of Pipe from Meter to Controlling Fixture ", "(ft)"},
-        {"Len_Factor", "Developed Pipe Length Factor", ""},
-        {"Dia_Plumbing", "Internal Plumbing Pipe Diameter After Meter or Building Entrance ", "(in)"},
-        {"C_Plumbing", " Internal Plumbing C Factor ", ""},
-        {"Pressure_Treatment", "Pressure Loss Through Water Treatment Devices ", "(psi)"},
-        {"Pressure_Fixture", " Required Pressure at Controlling Fixture ", "(psi)"},
-    };
+    Opt_Meter_Inside = ui_->Opt_Meter_Inside;
+    Opt_Meter_Outside = ui_->Opt_Meter_Outside;
+    Chk_No_Upsize = ui_->Chk_No_Upsize;
+    QPushButton *ok = ui_->Button_Ok, *cancel = ui_->Button_Cancel, *diagram = ui_->Button_Diagram;
     const QMap<QString, QPushButton *> helpers = {
-        {"Dia_Service_1", Help(QStringLiteral("Button_Dia1"))},
-        {"Dia_Service_2", Help(QStringLiteral("Button_Dia3"))},
-        {"Dia_Plumbing", Help(QStringLiteral("Button_Dia2"))},
-        {"C_Service_1", Help(QStringLiteral("Button_CFactor1"))},
-        {"C_Plumbing", Help(QStringLiteral("Button_CFactor2"))},
-        {"Len_Factor", Help(QStringLiteral("Button_Len_Factor"))},
-        {"Pressure_Fixture", Help(QStringLiteral("Button_Pressure_Controlling"))},
-        {"Pressure_Treatment", Help(QStringLiteral("Button_Pressure_Treatment"))},
+        {"Dia_Service_1", ui_->Button_Dia1},          {"Dia_Service_2", ui_->Button_Dia3},
+        {"Dia_Plumbing", ui_->Button_Dia2},           {"C_Service_1", ui_->Button_CFactor1},
+        {"C_Plumbing", ui_->Button_CFactor2},         {"Len_Factor", ui_->Button_Len_Factor},
+        {"Pressure_Fixture", ui_->Button_Pressure_Controlling},
+        {"Pressure_Treatment", ui_->Button_Pressure_Treatment},
     };
-    const auto group = [&](const QString &title, const QList<Field_Row> &rows) {
-        auto *box = new QGroupBox;
-        auto *grid = new QGridLayout(box);
-        grid->addWidget(Heading(title), 0, 0, 1, 4);
-        for (int i = 0; i < rows.size(); ++i) {
-            const QString name = QLatin1String(rows[i].Name);
-            auto *caption = new QLabel(QLatin1String(rows[i].Caption));
-            caption->setObjectName(QStringLiteral("Lab_") + name);
-            auto *edit = new QLineEdit;
-            edit->setObjectName(QStringLiteral("TB_") + name);
-            edit->setFixedWidth(80);
-            Boxes.insert(name, edit);
-            Captions.insert(name, caption);
-            grid->addWidget(caption, i + 1, 0);
-            grid->addWidget(edit, i + 1, 1);
-            grid->addWidget(new QLabel(QLatin1String(rows[i].Unit)), i + 1, 2);
-            if (QPushButton *help = helpers.value(name))
-                grid->addWidget(help, i + 1, 3);
-        }
-        grid->setColumnStretch(0, 1);
-        return box;
-    };
-
-    Opt_Meter_Inside = new QRadioButton(QStringLiteral("Meter Inside Building"));
-    Opt_Meter_Inside->setObjectName(QStringLiteral("Opt_Meter_Inside"));
-    Opt_Meter_Outside = new QRadioButton(QStringLiteral("Meter Outside Building"));
-    Opt_Meter_Outside->setObjectName(QStringLiteral("Opt_Meter_Outside"));
-    auto *place = new QButtonGroup(this);
-    place->addButton(Opt_Meter_Inside);
-    place->addButton(Opt_Meter_Outside);
-    auto *place_row = new QHBoxLayout;
-    place_row->addWidget(Opt_Meter_Inside);
-    place_row->addWidget(Opt_Meter_Outside);
-    place_row->addStretch();
-    Chk_No_Upsize = new QCheckBox(QStringLiteral("Disable meter up sizing to achieve required pressure"));
-    Chk_No_Upsize->setObjectName(QStringLiteral("Chk_No_Upsize"));
-
-    auto *diagram = new QPushButton(QStringLiteral("Show Plumbing Diagram"));
-    diagram->setObjectName(QStringLiteral("Button_Diagram"));
-    auto *ok = new QPushButton(QStringLiteral("Ok"));
-    ok->setObjectName(QStringLiteral("Button_Ok"));
-    auto *cancel = new QPushButton(QStringLiteral("Cancel"));
-    cancel->setObjectName(QStringLiteral("Button_Cancel"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(diagram);
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(Heading(QStringLiteral("Pressure Details")));
-    layout->addLayout(info);
-    QGroupBox *service_box = group(QStringLiteral("Service Information"), service);
-    static_cast<QGridLayout *>(service_box->layout())->addLayout(place_row, service.size() + 1, 0, 1, 4);
-    layout->addWidget(service_box);
-    layout->addWidget(group(QStringLiteral("Internal Plumbing Information"), plumbing));
-    layout->addWidget(Chk_No_Upsize);
-    layout->addLayout(buttons);
 
     connect(ok, &QPushButton::clicked, this, &Frm_Pressure::Ok);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -243,6 +152,8 @@ void Frm_Pressure::Show_Pipe_Sizes(int code)
                    this);
     sizes.exec();
 }
+
+Frm_Pressure::~Frm_Pressure() = default;
 
 void Frm_Pressure::Show_Diagram()
 {

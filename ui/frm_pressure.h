@@ -7,11 +7,16 @@
 #include <QDialog>
 #include <QMap>
 
+#include <memory>
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+namespace Ui {
+class Frm_Pressure;
+}
 
 // The pressure details of the job: the service from the water main to the
 // meter, the building plumbing to the controlling fixture, up-sizing and
@@ -21,6 +26,7 @@ class Frm_Pressure : public QDialog {
 public:
     Frm_Pressure(Sizing_Job &job, int &flag_save, int &spot1, Prompt &prompt, const QString &version,
                  QWidget *parent = nullptr);
+    ~Frm_Pressure() override;
 
     // The captions of the service lateral fields follow the meter's place.
     void DSB_Change_Meter_Location();
@@ -38,6 +44,7 @@ private:
     void Show_Pipe_Sizes(int code);
     void Show_Diagram();
 
+    std::unique_ptr<Ui::Frm_Pressure> ui_; // the layout, from frm_pressure.ui
     Sizing_Job &job_;
     int &flag_save_;
     int &spot1_;
