@@ -16,6 +16,7 @@
 #include "shell_run.h"
 #include "widget_prompt.h"
 #include "associate.h"
+#include "ui_frm_main.h"
 
 #include <QAction>
 #include <QApplication>
@@ -55,7 +56,7 @@ static void Ensure_Resources()
     Q_INIT_RESOURCE(images);
 }
 
-Frm_Main::Frm_Main(const Start_Options &options, QWidget *parent) : QMainWindow(parent), options_(options)
+Frm_Main::Frm_Main(const Start_Options &options, QWidget *parent) : QMainWindow(parent), ui_(std::make_unique<Ui::Frm_Main>()), options_(options)
 {
     Ensure_Resources();
     setObjectName(QStringLiteral("Frm_Main"));

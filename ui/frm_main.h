@@ -20,6 +20,9 @@ class QPushButton;
 class QRadioButton;
 class QSoundEffect;
 class QToolBar;
+namespace Ui {
+class Frm_Main;
+}
 
 // The main window: shows and edits the one job, starts Calculate, and
 // leads to every other command. The state it shares with the other windows
@@ -123,6 +126,7 @@ private:
     void Show_Outcome(const Calc_Outcome &outcome);
     QString Launch(const QString &command_line, int show_code);
 
+    std::unique_ptr<Ui::Frm_Main> ui_; // the layout, from frm_main.ui
     Start_Options options_;
     std::unique_ptr<Prompt> own_prompt_;
     Prompt *prompt_ = nullptr;
