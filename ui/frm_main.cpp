@@ -207,6 +207,7 @@ void Frm_Main::Startup_Sequence()
     if (!State.Load_Command.isEmpty())
         Open_Job();
     Refresh_Status();
+    Fit_Right_Column();
     Timer1.start();
 }
 
@@ -497,6 +498,8 @@ void Frm_Main::Show_Version_Information()
 
 bool Frm_Main::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == ui_->Right_Panel && event->type() == QEvent::LayoutRequest)
+        Fit_Right_Column();
     auto *widget = qobject_cast<QWidget *>(watched);
     if (!widget || widget->window() != this)
         return QMainWindow::eventFilter(watched, event);

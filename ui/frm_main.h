@@ -120,6 +120,7 @@ protected:
 private:
     void Build_Controls();
     void Build_Menus_And_Toolbar();
+    void Fit_Right_Column();
     void Connect_Edits();
     void Mark_Modified();
     void Play_Sound();

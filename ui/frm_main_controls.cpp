@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -112,6 +113,8 @@ void Frm_Main::Build_Controls()
     DTPicker1->setDate(QDate::currentDate());
     Image1->setPixmap(QIcon(QStringLiteral(":/images/note.svg")).pixmap(QSize(24, 24)));
     Image1->hide();
+    ui_->Right_Panel->installEventFilter(this);
+    ui_->Right_Scroll->setFocusPolicy(Qt::NoFocus);
 
     // Tab order follows the visual order: options, grid, then the right column.
     QList<QWidget *> order = {Opt_Pri_Use, Opt_Pub_Use, Opt_Per_Tank, Opt_Per_Flush, Opt_Flow_Max,
@@ -140,3 +143,12 @@ void Frm_Main::Build_Controls()
     }
 }
 
+
+// On a low screen the right column scrolls instead of pushing the status
+// bar off the screen; it never scrolls sideways, so it is kept as wide as
+// its controls want, with room for the scroll bar, as they change.
+void Frm_Main::Fit_Right_Column()
+{
+    ui_->Right_Scroll->setMinimumWidth(ui_->Right_Panel->sizeHint().width() +
+                                       ui_->Right_Scroll->verticalScrollBar()->sizeHint().width());
+}

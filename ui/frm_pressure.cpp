@@ -6,6 +6,8 @@
 #include "reference_dialogs.h"
 #include "ui_frm_pressure.h"
 
+#include <algorithm>
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGridLayout>
@@ -17,6 +19,9 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -49,6 +54,7 @@ Frm_Pressure::Frm_Pressure(Sizing_Job &job, int &flag_save, int &spot1, Prompt &
     : QDialog(parent), ui_(std::make_unique<Ui::Frm_Pressure>()), job_(job), flag_save_(flag_save), spot1_(spot1), prompt_(prompt)
 {
     ui_->setupUi(this);
+    ui_->Fields_Panel->installEventFilter(this);
     ui_->Lab_Info_Version->setText(version);
     ui_->Lab_Info_Date->setText(Short_Date_Text(job.Calc_Date));
     ui_->Lab_Info_Location->setText(job.Location);
@@ -155,6 +161,25 @@ void Frm_Pressure::Show_Pipe_Sizes(int code)
 
 Frm_Pressure::~Frm_Pressure() = default;
 
+// The fields show whole where the screen is tall enough; on a low screen
+// they scroll, so that Ok and Cancel stay on the screen.
+void Frm_Pressure::Fit_Fields_To_Screen()
+{
+    QWidget *panel = ui_->Fields_Panel;
+    QScrollArea *scroll = ui_->Fields_Scroll;
+    scroll->setFocusPolicy(Qt::NoFocus); // the fields take the focus, not the frame around them
+    scroll->setMinimumWidth(panel->sizeHint().width() + scroll->verticalScrollBar()->sizeHint().width());
+    int height = panel->sizeHint().height();
+    if (const QScreen *shown_on = screen()) {
+        // Everything but the fields: headings, check box, buttons, margins.
+        const QSize hint = layout()->sizeHint();
+        const int rest = hint.height() - scroll->sizeHint().height();
+        const int window_frame = 60;
+        height = std::min(height, shown_on->availableSize().height() - rest - window_frame);
+    }
+    scroll->setMinimumHeight(std::max(height, 100));
+}
+
 void Frm_Pressure::Show_Diagram()
 {
     Frm_Diagram diagram(this);
@@ -163,6 +188,8 @@ void Frm_Pressure::Show_Diagram()
 
 bool Frm_Pressure::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == ui_->Fields_Panel && event->type() == QEvent::LayoutRequest)
+        Fit_Fields_To_Screen();
     if (event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if ((key->key() == Qt::Key_Down || key->key() == Qt::Key_Up) && key->modifiers() == Qt::NoModifier) {

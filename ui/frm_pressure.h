@@ -43,6 +43,7 @@ protected:
 private:
     void Show_Pipe_Sizes(int code);
     void Show_Diagram();
+    void Fit_Fields_To_Screen();
 
     std::unique_ptr<Ui::Frm_Pressure> ui_; // the layout, from frm_pressure.ui
     Sizing_Job &job_;

@@ -3,6 +3,7 @@
 #include "frm_main.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QCoreApplication>
 
 int main(int argc, char **argv)
@@ -21,6 +22,9 @@ int main(int argc, char **argv)
     window.Startup_Sequence();
     if (window.Quit_Requested())
         return 0;
+    // The window opens at its natural size, or the screen's size when that is smaller.
+    if (const QScreen *screen = window.screen())
+        window.resize(window.sizeHint().boundedTo(screen->availableSize()));
     window.show();
     return app.exec();
 }
