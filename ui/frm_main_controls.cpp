@@ -18,6 +18,11 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QScreen>
+#include <QMenuBar>
+#include <QToolBar>
+
+#include <algorithm>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -149,6 +154,17 @@ void Frm_Main::Build_Controls()
 // its controls want, with room for the scroll bar, as they change.
 void Frm_Main::Fit_Right_Column()
 {
-    ui_->Right_Scroll->setMinimumWidth(ui_->Right_Panel->sizeHint().width() +
-                                       ui_->Right_Scroll->verticalScrollBar()->sizeHint().width());
+    QScrollArea *scroll = ui_->Right_Scroll;
+    const QSize wanted = ui_->Right_Panel->sizeHint();
+    scroll->setMinimumWidth(wanted.width() + scroll->verticalScrollBar()->sizeHint().width());
+    int height = wanted.height();
+    if (const QScreen *shown_on = screen()) {
+        // Menu, toolbar, status bar, the margins and the window frame.
+        const QMargins margins = ui_->columns->contentsMargins();
+        const int window_frame = 60;
+        const int chrome = menuBar()->sizeHint().height() + (Toolbar1 ? Toolbar1->sizeHint().height() : 0) +
+                           statusBar()->sizeHint().height() + margins.top() + margins.bottom() + window_frame;
+        height = std::min(height, shown_on->availableSize().height() - chrome);
+    }
+    scroll->setMinimumHeight(std::max(height, 100));
 }
