@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -372,6 +373,34 @@ private slots:
         QVERIFY(!w.Find<QLabel>(QStringLiteral("Lab_Meter_Size"))->text().isEmpty());
     }
 
+    // The right column of the main window and the pressure fields scroll on a
+    // low screen, never sideways: each is at least as wide as its controls,
+    // and Ok and Cancel stay inside the dialog.
+    void Scrolled_Columns_Keep_Their_Width()
+    {
+        Window w;
+        w.main->show();
+        QTest::qWait(50); // the layouts settle as in the running program
+        auto *right = w.Find<QScrollArea>(QStringLiteral("Right_Scroll"));
+        QVERIFY(right->minimumWidth() >= right->widget()->minimumSizeHint().width());
+
+        Sizing_Job job;
+        int flag = 0, spot = 0;
+        Scripted_Prompt prompt;
+        Frm_Pressure details(job, flag, spot, prompt, QStringLiteral("1.02.0808"));
+        details.show();
+        QTest::qWait(50);
+        auto *fields = details.findChild<QScrollArea *>(QStringLiteral("Fields_Scroll"));
+        QVERIFY(fields);
+        QCOMPARE(fields->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QVERIFY(fields->minimumWidth() >= fields->widget()->minimumSizeHint().width());
+        for (const char *name : {"Button_Ok", "Button_Cancel"}) {
+            auto *button = details.findChild<QPushButton *>(QLatin1String(name));
+            QVERIFY(button);
+            QVERIFY(details.rect().contains(QRect(button->mapTo(&details, QPoint(0, 0)), button->size())));
+        }
+        details.reject();
+    }
     void Pressure_Details_Open_And_Ok()
     {
         Sizing_Job job;
