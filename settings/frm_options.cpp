@@ -82,6 +82,11 @@ Frm_Options::Frm_Options(const Options_Host &host)
     QPushButton *defaults = ui_->Button_Defaults;
     QPushButton *sysinfo = ui_->Button_SysInfo;
 
+    // Enter in a box does what Save does; a "?" or "..." takes Enter only when focused.
+    for (QPushButton *button : findChildren<QPushButton *>())
+        button->setAutoDefault(false);
+    save->setDefault(true);
+
     Prompt &prompt = main_.Prompts;
     connect(save, &QPushButton::clicked, this, &Frm_Options::Save);
     connect(cancel, &QPushButton::clicked, this, &QDialog::close);

@@ -88,6 +88,7 @@ Frm_Diagram::Frm_Diagram(Frm_Pressure *details) : QDialog(details), details_(det
     row->addStretch();
     row->addWidget(close);
     auto *layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(Picture_Inside);
     layout->addWidget(Picture_Outside);
     layout->addLayout(row);
@@ -108,7 +109,9 @@ Frm_Diagram::Frm_Diagram(Frm_Pressure *details) : QDialog(details), details_(det
 void Frm_Diagram::Choose(bool inside)
 {
     (inside ? details_->Opt_Meter_Inside : details_->Opt_Meter_Outside)->setChecked(true);
-    Picture_Inside->setVisible(inside);
-    Picture_Outside->setVisible(!inside);
+    // Hide before show: the two pictures are never shown together, so the
+    // window keeps its one size.
+    (inside ? Picture_Outside : Picture_Inside)->hide();
+    (inside ? Picture_Inside : Picture_Outside)->show();
     details_->DSB_Change_Meter_Location();
 }

@@ -37,6 +37,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSoundEffect>
 #include <QStatusBar>
 #include <QTime>
@@ -231,6 +232,7 @@ void Frm_Main::Show_Job()
     updating_ = false;
     Refresh_Fixture_Grid();
     Show_Results();
+    ui_->Grid_Scroll->verticalScrollBar()->setValue(0); // a new or opened job starts at its first row
 }
 
 void Frm_Main::Refresh_Fixture_Grid()
@@ -508,6 +510,8 @@ bool Frm_Main::eventFilter(QObject *watched, QEvent *event)
         if ((key->key() == Qt::Key_Down || key->key() == Qt::Key_Up) && key->modifiers() == Qt::NoModifier
             && widget == QApplication::focusWidget()) {
             focusNextPrevChild(key->key() == Qt::Key_Down);
+            if (QWidget *now = QApplication::focusWidget(); now && ui_->Fixture_Grid->isAncestorOf(now))
+                ui_->Grid_Scroll->ensureWidgetVisible(now);
             return true;
         }
     } else if (event->type() == QEvent::FocusIn && watched == DTPicker1) {

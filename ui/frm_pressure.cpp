@@ -76,6 +76,10 @@ Frm_Pressure::Frm_Pressure(Sizing_Job &job, int &flag_save, int &spot1, Prompt &
         {"Pressure_Treatment", ui_->Button_Pressure_Treatment},
     };
 
+    // Enter in a box does what Ok does; a "?" takes Enter only when focused.
+    for (QPushButton *button : findChildren<QPushButton *>())
+        button->setAutoDefault(false);
+    ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &Frm_Pressure::Ok);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(diagram, &QPushButton::clicked, this, &Frm_Pressure::Show_Diagram);
