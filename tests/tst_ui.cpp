@@ -4,6 +4,7 @@
 #include "frm_options.h"
 #include "frm_dialog_file.h"
 #include "settings_store.h"
+#include "frm_diagram.h"
 #include "frm_pressure.h"
 #include "reference_dialogs.h"
 
@@ -19,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -439,6 +441,77 @@ private slots:
         QCOMPARE(job.Meter_Location, QStringLiteral("Outside"));
         Frm_Pressure again(job, flag, spot, prompt, QStringLiteral("1.02.0808"));
         QCOMPARE(again.Boxes["Dia_Service_1"]->text(), QString()); // 0 shows as an empty box
+    }
+
+    // Enter in any box of the pressure details does what Ok does: it stores
+    // and closes, and opens none of the reference dialogs behind the "?".
+    void Pressure_Enter_Acts_As_Ok_data()
+    {
+        QTest::addColumn<QString>("field");
+        for (const char *f : {"Pressure_Min_Main", "Dia_Service_1", "C_Service_1", "Dia_Service_2", "Len_Factor",
+                              "Dia_Plumbing", "C_Plumbing", "Pressure_Treatment", "Pressure_Fixture"})
+            QTest::newRow(f) << QString::fromLatin1(f);
+    }
+    void Pressure_Enter_Acts_As_Ok()
+    {
+        QFETCH(QString, field);
+        Sizing_Job job;
+        job.Meter_Location = QStringLiteral("Inside");
+        int flag = 0, spot = 0;
+        Scripted_Prompt prompt;
+        Frm_Pressure details(job, flag, spot, prompt, QStringLiteral("1.02.0808"));
+        details.show();
+        QLineEdit *box = details.Boxes.value(field);
+        QVERIFY(box);
+        box->setFocus();
+        box->setText(QStringLiteral("12"));
+        bool child_opened = false;
+        // A modal child would block here; close it and remember that it came.
+        QTimer::singleShot(200, [&child_opened, &details] {
+            if (QWidget *modal = QApplication::activeModalWidget(); modal && modal != &details) {
+                child_opened = true;
+                modal->close();
+            }
+        });
+        QTest::keyClick(box, Qt::Key_Return);
+        QTest::qWait(250);
+        QVERIFY(!child_opened);
+        QVERIFY(prompt.Messages.isEmpty());
+        QCOMPARE(details.result(), int(QDialog::Accepted));
+    }
+
+    // Switching the meter's place in the diagram never changes its height.
+    void Diagram_Keeps_One_Size()
+    {
+        Sizing_Job job;
+        job.Meter_Location = QStringLiteral("Outside");
+        int flag = 0, spot = 0;
+        Scripted_Prompt prompt;
+        Frm_Pressure details(job, flag, spot, prompt, QStringLiteral("1.02.0808"));
+        Frm_Diagram diagram(&details);
+        diagram.show();
+        QTest::qWait(20);
+        const QSize first = diagram.size();
+        for (QRadioButton *place : {diagram.Opt_Inside, diagram.Opt_Outside, diagram.Opt_Inside}) {
+            QTest::mouseClick(place, Qt::LeftButton);
+            QTest::qWait(20);
+            QCOMPARE(diagram.size(), first);
+            QVERIFY(diagram.Picture_Inside->isVisible() != diagram.Picture_Outside->isVisible());
+        }
+    }
+
+    // New shows the fixture grid from its first row, wherever it was scrolled.
+    void New_Scrolls_Grid_To_Top()
+    {
+        Window w;
+        w.main->resize(1000, 500);
+        w.main->show();
+        QTest::qWait(20);
+        auto *scroll = w.Find<QScrollArea>(QStringLiteral("Grid_Scroll"));
+        QVERIFY(scroll->verticalScrollBar()->maximum() > 0);
+        scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+        w.main->New_Job();
+        QCOMPARE(scroll->verticalScrollBar()->value(), 0);
     }
 
     void Pressure_Diagram_And_Pipe_Sizes()
