@@ -500,6 +500,29 @@ private slots:
         }
     }
 
+    // However long a result text, the main window keeps its width; the
+    // whole text is in the box's tooltip.
+    void Long_Result_Keeps_Window_Width_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("200 characters") << QString(200, u'W');
+        QTest::newRow("200 with spaces") << QStringLiteral("2\" [Upsized] ").repeated(15).left(200);
+    }
+    void Long_Result_Keeps_Window_Width()
+    {
+        QFETCH(QString, text);
+        Window w;
+        w.main->show();
+        QTest::qWait(20);
+        const int width = w.main->width();
+        w.main->State.Job.Meter_Size_Text = text;
+        w.main->Show_Results();
+        QTest::qWait(20);
+        QCOMPARE(w.main->width(), width);
+        QCOMPARE(w.main->Lab_Meter_Size->toolTip(), text);
+        QVERIFY(w.main->minimumSizeHint().width() <= width);
+    }
+
     // New shows the fixture grid from its first row, wherever it was scrolled.
     void New_Scrolls_Grid_To_Top()
     {

@@ -265,6 +265,8 @@ void Frm_Main::Show_Results()
     Lab_Design_Flow->setText(job.Design_Flow_Text);
     Lab_Meter_Size->setText(job.Meter_Size_Text);
     Lab_Pressure_Fixture->setText(job.Pressure_Fixture_Text);
+    for (QLabel *box : {Lab_Fixture_Units, Lab_Design_Flow, Lab_Meter_Size, Lab_Pressure_Fixture})
+        box->setToolTip(box->text());
     QPalette p = Lab_Pressure_Fixture->palette();
     p.setColor(QPalette::WindowText, job.Pressure_Color == 255 ? QColor(255, 0, 0) : QColor(0, 0, 0));
     Lab_Pressure_Fixture->setPalette(p);

@@ -111,6 +111,10 @@ void Frm_Main::Build_Controls()
         p.setColor(QPalette::Window, Qt::white);
         box->setPalette(p);
     }
+    // A long result or note never widens the window: the box keeps its width
+    // and its tooltip holds the whole text.
+    for (QLabel *box : {Lab_Fixture_Units, Lab_Design_Flow, Lab_Meter_Size, Lab_Pressure_Fixture, Lab_Note})
+        box->setSizePolicy(QSizePolicy::Ignored, box->sizePolicy().verticalPolicy());
     QFont calc_font = Button_Calc->font();
     calc_font.setBold(true);
     calc_font.setPointSize(calc_font.pointSize() + 2);
