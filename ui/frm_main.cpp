@@ -7,6 +7,7 @@
 #include "frm_options.h"
 #include "frm_pressure.h"
 #include "job_file.h"
+#include "key_state.h"
 #include "job_lifecycle.h"
 #include "number_format.h"
 #include "program_documents.h"
@@ -349,7 +350,7 @@ void Frm_Main::Build_Controls()
     auto *bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
     const QStringList initial = {QStringLiteral("Not Saved"), QStringLiteral("No File"), QString(),
-                                 QStringLiteral("INS"), QStringLiteral("CAPS"), QStringLiteral("NUM")};
+                                 QString(), QString(), QString()};
     for (int i = 0; i < 6; ++i) {
         Panels[i] = Named(new QLabel(initial[i]), QStringLiteral("Panel_%1").arg(i + 1));
         Panels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -361,6 +362,7 @@ void Frm_Main::Build_Controls()
         else
             bar->addPermanentWidget(Panels[i]);
     }
+    Key_Panels = new Key_State_Panels(Panels[3], Panels[4], Panels[5], this);
 }
 
 void Frm_Main::Build_Menus_And_Toolbar()
@@ -692,6 +694,7 @@ void Frm_Main::Refresh_Status()
     Panels[1]->setText(State.Job_File_Name);
     Panels[0]->setText(State.Flag_Save == 1 ? QStringLiteral("Not Saved") : QStringLiteral("Unmodified"));
     Panels[2]->setText(QTime::currentTime().toString(QStringLiteral("h:mm AP")));
+    Key_Panels->Refresh();
 }
 
 void Frm_Main::Set_Images()

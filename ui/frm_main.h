@@ -20,6 +20,7 @@ class QPushButton;
 class QRadioButton;
 class QSoundEffect;
 class QToolBar;
+class Key_State_Panels;
 
 // The main window: shows and edits the one job, starts Calculate, and
 // leads to every other command. The state it shares with the other windows
@@ -109,6 +110,7 @@ public:
     QList<QAction *> Toolbar_Buttons;   // the 19 buttons, separators included
     std::array<QLabel *, 6> Panels{};   // status bar panels 1 to 6
     QTimer Timer1;                      // status refresh, 1000 ms
+    Key_State_Panels *Key_Panels = nullptr; // INS, CAPS and NUM (panels 4 to 6)
 
 protected:
     void closeEvent(QCloseEvent *event) override;
