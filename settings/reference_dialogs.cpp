@@ -23,6 +23,10 @@ public:
 
 protected:
     void mouseMoveEvent(QMouseEvent *) override { owner_->Highlight(this); }
+    void enterEvent(QEnterEvent *) override { owner_->Highlight(this); }
+    // Leaving a diameter clears the highlight wherever the pointer goes: to
+    // a heading, a group box, another window or off the dialog.
+    void leaveEvent(QEvent *) override { owner_->Highlight(nullptr); }
     void mouseReleaseEvent(QMouseEvent *event) override
     {
         if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
@@ -150,6 +154,7 @@ QLabel *Frm_Size::Diameter(const QString &text)
 {
     auto *label = new Diameter_Label(text, this);
     label->setObjectName(QStringLiteral("Dia_%1").arg(diameters_.size()));
+    label->setAccessibleName(QStringLiteral("Internal diameter %1 inches").arg(text));
     diameters_ << label;
     return label;
 }
@@ -168,6 +173,12 @@ void Frm_Size::mouseMoveEvent(QMouseEvent *event)
 {
     Highlight(nullptr);
     QDialog::mouseMoveEvent(event);
+}
+
+void Frm_Size::leaveEvent(QEvent *event)
+{
+    Highlight(nullptr);
+    QDialog::leaveEvent(event);
 }
 
 void Frm_Size::Choose(const QString &diameter)

@@ -25,6 +25,7 @@ public:
 
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
     QLabel *Diameter(const QString &text);
