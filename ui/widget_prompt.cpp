@@ -2,8 +2,12 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QMessageBox>
+#include <QScreen>
+#include <QTreeView>
 
 namespace {
 const QString Title = QStringLiteral("Quorvel");
@@ -59,6 +63,28 @@ QStringList Widget_Prompt::Dialog_Filters(const QString &filters)
     return out;
 }
 
+void Widget_Prompt::Fit_File_Dialog(QFileDialog &dialog)
+{
+    const QWidget *owner = dialog.parentWidget() ? dialog.parentWidget() : &dialog;
+    const QScreen *screen = owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+    QSize size(900, 560);
+    if (screen) {
+        const QSize room = screen->availableGeometry().size() * 9 / 10;
+        size = size.boundedTo(room);
+    }
+    dialog.resize(size);
+    // The name takes what the size, type and date leave.
+    for (QTreeView *details : dialog.findChildren<QTreeView *>()) {
+        QHeaderView *header = details->header();
+        if (header->count() < 4)
+            continue;
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < header->count(); ++column)
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+}
+
 QString Widget_Prompt::Choose_File(bool save, const QString &folder, const QString &file_name,
                                    const QString &filters, int selected_filter)
 {
@@ -70,6 +96,7 @@ QString Widget_Prompt::Choose_File(bool save, const QString &folder, const QStri
     dialog.setNameFilters(list);
     if (selected_filter >= 0 && selected_filter < list.size())
         dialog.selectNameFilter(list[selected_filter]);
+    Fit_File_Dialog(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().first();
