@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QStorageInfo>
 #include <QTreeView>
@@ -150,13 +152,17 @@ Frm_Dialog_File1::Frm_Dialog_File1(Mode mode, const QString &filename, const QSt
         if (index.isValid() && dirs_->filePath(index) != Folder())
             Set_Folder(dirs_->filePath(index));
     });
-    // The folders load in the background: once the branch that holds the
-    // current folder is read, bring the current folder into view.
-    connect(dirs_, &QFileSystemModel::directoryLoaded, this, [this](const QString &path) {
-        const QString folder = Folder();
-        if (folder == path || folder.startsWith(In_Folder(path, QString())))
+    // The folders load and sort in the background, moving the rows: until
+    // the user takes the folder list in hand, keep the current folder in view.
+    const auto follow = [this] {
+        if (following_)
             Show_Current_Folder();
-    });
+    };
+    connect(dirs_, &QFileSystemModel::directoryLoaded, this, follow);
+    connect(dirs_, &QAbstractItemModel::rowsInserted, this, follow, Qt::QueuedConnection);
+    connect(dirs_, &QAbstractItemModel::layoutChanged, this, follow, Qt::QueuedConnection);
+    Dir1->viewport()->installEventFilter(this);
+    Dir1->verticalScrollBar()->installEventFilter(this);
     connect(Pattern_Box, &QLineEdit::textChanged, this, &Frm_Dialog_File1::Set_Pattern);
     const auto pick = [this](const QModelIndex &index) {
         FileName_Text->setText(In_Folder(Folder(), files_->fileName(index)));
@@ -220,6 +226,19 @@ void Frm_Dialog_File1::Show_Current_Folder()
     const QModelIndex index = Dir1->currentIndex();
     if (index.isValid())
         Dir1->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+bool Frm_Dialog_File1::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::Wheel:
+        following_ = false;
+        break;
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void Frm_Dialog_File1::showEvent(QShowEvent *event)

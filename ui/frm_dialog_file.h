@@ -43,11 +43,13 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void Show_Current_Folder();
     Mode mode_;
     QString editor_;   // the editor text the dialog opened with
+    bool following_ = true; // keep the current folder in view while the list loads
     QFileSystemModel *dirs_ = nullptr;
     QFileSystemModel *files_ = nullptr;
 };
