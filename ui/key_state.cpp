@@ -34,12 +34,12 @@ Key_State_Panels::Key_State_Panels(QLabel *ins, QLabel *caps, QLabel *num, QWidg
     ins_->setAccessibleName(QStringLiteral("Insert key state"));
     caps_->setAccessibleName(QStringLiteral("Caps Lock state"));
     num_->setAccessibleName(QStringLiteral("Num Lock state"));
-    // Wide enough for the caption, so that switching on moves nothing.
+    // As wide as with the caption shown, so that switching on or off moves
+    // no other panel.
     for (QLabel *panel : {ins_, caps_, num_}) {
-        const QString caption = panel == ins_ ? QStringLiteral("INS") : panel == caps_ ? QStringLiteral("CAPS")
-                                                                                        : QStringLiteral("NUM");
-        panel->setMinimumWidth(panel->fontMetrics().horizontalAdvance(caption) + panel->contentsMargins().left()
-                               + panel->contentsMargins().right() + 2 * panel->frameWidth() + 4);
+        panel->setText(panel == ins_ ? QStringLiteral("INS") : panel == caps_ ? QStringLiteral("CAPS")
+                                                                               : QStringLiteral("NUM"));
+        panel->setFixedWidth(panel->sizeHint().width());
     }
     qApp->installEventFilter(this);
     Refresh();
