@@ -230,6 +230,9 @@ private slots:
         QTRY_COMPARE(folders->rowCount(folders->index(dir.path())), 80);
         QTRY_VERIFY(files.Dir1->viewport()->rect().contains(files.Dir1->visualRect(files.Dir1->currentIndex())));
         QCOMPARE(files.Dir1->currentIndex(), folders->index(start));
+        // The dialog fits the screen it opens on.
+        const QSize room = files.screen()->availableGeometry().size();
+        QVERIFY(files.width() <= room.width() && files.height() <= room.height());
     }
 
     // The editor picker: what OK accepts and what it gives back.

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QStorageInfo>
@@ -42,7 +43,9 @@ Frm_Dialog_File1::Frm_Dialog_File1(Mode mode, const QString &filename, const QSt
 {
     setObjectName(QStringLiteral("Frm_Dialog_File1"));
     setWindowTitle(QStringLiteral("Files"));
-    resize(640, 420);
+    // Room for long folder names, within nine tenths of a small screen.
+    const QScreen *shown_on = parent ? parent->screen() : screen();
+    resize(shown_on ? QSize(760, 480).boundedTo(shown_on->availableGeometry().size() * 9 / 10) : QSize(760, 480));
 
     Lab_Type = new QLabel(mode == Mode::Path ? QStringLiteral("Path") : QStringLiteral("Editor"));
     Lab_Type->setObjectName(QStringLiteral("Lab_Type"));

@@ -4,10 +4,8 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QMessageBox>
 #include <QScreen>
-#include <QTreeView>
 
 namespace {
 const QString Title = QStringLiteral("Quorvel");
@@ -73,16 +71,6 @@ void Widget_Prompt::Fit_File_Dialog(QFileDialog &dialog)
         size = size.boundedTo(room);
     }
     dialog.resize(size);
-    // The name takes what the size, type and date leave.
-    for (QTreeView *details : dialog.findChildren<QTreeView *>()) {
-        QHeaderView *header = details->header();
-        if (header->count() < 4)
-            continue;
-        header->setStretchLastSection(false);
-        header->setSectionResizeMode(0, QHeaderView::Stretch);
-        for (int column = 1; column < header->count(); ++column)
-            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
-    }
 }
 
 QString Widget_Prompt::Choose_File(bool save, const QString &folder, const QString &file_name,

@@ -18,8 +18,8 @@ public:
 
     // "All Files (*.*)|*.*|Quorvel Files (*.qvl)|*.qvl|" as Qt dialog filters.
     static QStringList Dialog_Filters(const QString &filters);
-    // Opens the file dialog large enough to show its columns whole: up to
-    // 900 x 560, never more than nine tenths of the screen.
+    // Opens the file dialog large enough to show its name, size, type and
+    // date columns whole: 900 x 560, within nine tenths of the screen.
     static void Fit_File_Dialog(class QFileDialog &dialog);
 
 private:
