@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -19,6 +20,7 @@ public:
         setCursor(Qt::PointingHandCursor);
         setMouseTracking(true);
         setAlignment(Qt::AlignCenter);
+        setFocusPolicy(Qt::TabFocus); // Tab reaches it, Enter or Space picks it
     }
 
 protected:
@@ -27,6 +29,15 @@ protected:
     // Leaving a diameter clears the highlight wherever the pointer goes: to
     // a heading, a group box, another window or off the dialog.
     void leaveEvent(QEvent *) override { owner_->Highlight(nullptr); }
+    void focusInEvent(QFocusEvent *) override { owner_->Highlight(this); }
+    void focusOutEvent(QFocusEvent *) override { owner_->Highlight(nullptr); }
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space)
+            owner_->Choose(text());
+        else
+            QLabel::keyPressEvent(event);
+    }
     void mouseReleaseEvent(QMouseEvent *event) override
     {
         if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QComboBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
@@ -349,6 +350,50 @@ private slots:
             QTRY_COMPARE(d->palette().color(QPalette::WindowText), want);
         }
         QCOMPARE(target.text(), QString()); // hovering writes nothing
+    }
+
+    // From the keyboard: Tab reaches the diameters in reading order, Enter
+    // picks the one with the focus.
+    void Diameter_Picked_With_The_Keyboard()
+    {
+        QLineEdit target;
+        int spot1 = 22;
+        Frm_Size sizes(spot1, {{22, &target}});
+        sizes.show();
+        QApplication::setActiveWindow(&sizes);
+        QLabel *first = sizes.Diameters().at(0);
+        first->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(first->hasFocus());
+        QCOMPARE(first->palette().color(QPalette::WindowText), QColor(Qt::blue));
+        QTest::keyClick(first, Qt::Key_Tab);
+        QLabel *second = sizes.Diameters().at(1);
+        QTRY_VERIFY(second->hasFocus());
+        QCOMPARE(first->palette().color(QPalette::WindowText), sizes.palette().color(QPalette::ButtonText));
+        QCOMPARE(second->accessibleName(), QStringLiteral("Internal diameter 0.995 inches"));
+        QTest::keyClick(second, Qt::Key_Return);
+        QVERIFY(!sizes.isVisible());
+        QCOMPARE(target.text(), QStringLiteral("0.995"));
+    }
+
+    // Tab goes through the file selection dialog in reading order.
+    void File_Selection_Tab_Order()
+    {
+        Frm_Dialog_File1 files(Frm_Dialog_File1::Mode::Path, QString(), QDir::tempPath(), QString());
+        files.show();
+        QApplication::setActiveWindow(&files);
+        files.TB_Folder->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(files.TB_Folder->hasFocus());
+        QStringList order{files.TB_Folder->objectName()};
+        for (int i = 0; i < 7; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(order, (QStringList{"TB_Folder", "Drive1", "Dir1", "Pattern_Box", "File1", "FileName_Text", "OKButton",
+                                     "CancelButton"}));
+        const QList<QWidget *> named{files.Drive1, files.Dir1, files.File1, files.Pattern_Box, files.FileName_Text,
+                                     files.TB_Folder};
+        for (QWidget *w : named)
+            QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
     }
 
     // The standard file dialogs open large enough for their columns.
