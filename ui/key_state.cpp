@@ -87,14 +87,30 @@ bool Key_State_Panels::eventFilter(QObject *watched, QEvent *event)
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace {
 
 // A named keyboard indicator ("Caps Lock", "Num Lock"); without such an
 // indicator, whether the lock modifier of the key is locked.
 std::optional<bool> Read_Lock(Display *display, const char *indicator, KeySym key)
 {
+    // The indicator names are looked up once per display connection.
+    struct Known { Display *display; Atom name; };
+    static std::vector<std::pair<std::string, Known>> known;
+    Atom name = None;
+    auto it = std::find_if(known.begin(), known.end(),
+                           [&](const auto &entry) { return entry.first == indicator && entry.second.display == display; });
+    if (it != known.end()) {
+        name = it->second.name;
+    } else {
+        name = XInternAtom(display, indicator, True);
+        known.push_back({indicator, {display, name}});
+    }
     Bool on = False;
-    const Atom name = XInternAtom(display, indicator, True);
     if (name != None && XkbGetNamedIndicator(display, name, nullptr, &on, nullptr, nullptr))
         return on != False;
     XkbStateRec state;
