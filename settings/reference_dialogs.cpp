@@ -161,6 +161,13 @@ Frm_Size::Frm_Size(int &spot1, const QMap<int, QLineEdit *> &targets, QWidget *p
     Highlight(nullptr);
 }
 
+Frm_Size::~Frm_Size()
+{
+    // Hidden while the diameter list still exists: hiding takes the focus
+    // and the pointer off a diameter, which clears the highlight.
+    hide();
+}
+
 QLabel *Frm_Size::Diameter(const QString &text)
 {
     auto *label = new Diameter_Label(text, this);

@@ -217,13 +217,14 @@ void Frm_Dialog_File1::Set_Folder(const QString &folder)
         Dir1->expand(up);
     if (Dir1->currentIndex() != index)
         Dir1->setCurrentIndex(index);
-    Show_Current_Folder();
+    Dir1->scrollTo(index); // only as far as needed: a clicked folder stays under the pointer
     const QString root = QStorageInfo(folder).rootPath();
     const int drive = Drive1->findText(root);
     if (drive >= 0)
         Drive1->setCurrentIndex(drive);
 }
 
+// The current folder in the middle of the folder list, as it opens.
 void Frm_Dialog_File1::Show_Current_Folder()
 {
     const QModelIndex index = Dir1->currentIndex();

@@ -36,9 +36,9 @@ Key_State_Panels::Key_State_Panels(QLabel *ins, QLabel *caps, QLabel *num, QWidg
     num_->setAccessibleName(QStringLiteral("Num Lock state"));
     // As wide as with the caption shown, so that switching on or off moves
     // no other panel.
-    for (QLabel *panel : {ins_, caps_, num_}) {
-        panel->setText(panel == ins_ ? QStringLiteral("INS") : panel == caps_ ? QStringLiteral("CAPS")
-                                                                               : QStringLiteral("NUM"));
+    for (QLabel *panel : {ins, caps, num}) {
+        panel->setText(panel == ins ? QStringLiteral("INS") : panel == caps ? QStringLiteral("CAPS")
+                                                                             : QStringLiteral("NUM"));
         panel->setFixedWidth(panel->sizeHint().width());
     }
     qApp->installEventFilter(this);
@@ -53,11 +53,14 @@ Key_State_Panels::~Key_State_Panels()
 void Key_State_Panels::Set_Insert_On(bool on)
 {
     insert_on_ = on;
-    ins_->setText(on ? QStringLiteral("INS") : QString());
+    if (ins_)
+        ins_->setText(on ? QStringLiteral("INS") : QString());
 }
 
 void Key_State_Panels::Refresh()
 {
+    if (!ins_ || !caps_ || !num_)
+        return;
     const Lock_Keys keys = Read_Lock_Keys();
     ins_->setText(insert_on_ ? QStringLiteral("INS") : QString());
     caps_->setText(keys.Caps_Lock.value_or(false) ? QStringLiteral("CAPS") : QString());

@@ -1,9 +1,10 @@
 #pragma once
 
+#include <QLabel>
 #include <QObject>
+#include <QPointer>
 #include <optional>
 
-class QLabel;
 class QWidget;
 
 // The lock keys as the window system reports them. A key the platform
@@ -33,7 +34,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QLabel *ins_, *caps_, *num_;
+    QPointer<QLabel> ins_, caps_, num_; // the window may delete its panels first
     QWidget *window_;
     bool insert_on_ = false;
 };
