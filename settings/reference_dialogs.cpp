@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -19,10 +20,24 @@ public:
         setCursor(Qt::PointingHandCursor);
         setMouseTracking(true);
         setAlignment(Qt::AlignCenter);
+        setFocusPolicy(Qt::TabFocus); // Tab reaches it, Enter or Space picks it
     }
 
 protected:
     void mouseMoveEvent(QMouseEvent *) override { owner_->Highlight(this); }
+    void enterEvent(QEnterEvent *) override { owner_->Highlight(this); }
+    // Leaving a diameter clears the highlight wherever the pointer goes: to
+    // a heading, a group box, another window or off the dialog.
+    void leaveEvent(QEvent *) override { owner_->Highlight(nullptr); }
+    void focusInEvent(QFocusEvent *) override { owner_->Highlight(this); }
+    void focusOutEvent(QFocusEvent *) override { owner_->Highlight(nullptr); }
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter || event->key() == Qt::Key_Space)
+            owner_->Choose(text());
+        else
+            QLabel::keyPressEvent(event);
+    }
     void mouseReleaseEvent(QMouseEvent *event) override
     {
         if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
@@ -146,10 +161,18 @@ Frm_Size::Frm_Size(int &spot1, const QMap<int, QLineEdit *> &targets, QWidget *p
     Highlight(nullptr);
 }
 
+Frm_Size::~Frm_Size()
+{
+    // Hidden while the diameter list still exists: hiding takes the focus
+    // and the pointer off a diameter, which clears the highlight.
+    hide();
+}
+
 QLabel *Frm_Size::Diameter(const QString &text)
 {
     auto *label = new Diameter_Label(text, this);
     label->setObjectName(QStringLiteral("Dia_%1").arg(diameters_.size()));
+    label->setAccessibleName(QStringLiteral("Internal diameter %1 inches").arg(text));
     diameters_ << label;
     return label;
 }
@@ -168,6 +191,12 @@ void Frm_Size::mouseMoveEvent(QMouseEvent *event)
 {
     Highlight(nullptr);
     QDialog::mouseMoveEvent(event);
+}
+
+void Frm_Size::leaveEvent(QEvent *event)
+{
+    Highlight(nullptr);
+    QDialog::leaveEvent(event);
 }
 
 void Frm_Size::Choose(const QString &diameter)

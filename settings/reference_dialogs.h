@@ -14,6 +14,7 @@ class Frm_Size : public QDialog {
     Q_OBJECT
 public:
     Frm_Size(int &spot1, const QMap<int, QLineEdit *> &targets, QWidget *parent = nullptr);
+    ~Frm_Size() override;
 
     static constexpr int Diameter_Count = 35;
     QList<QLabel *> Diameters() const { return diameters_; }
@@ -25,6 +26,7 @@ public:
 
 protected:
     void mouseMoveEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
 
 private:
     QLabel *Diameter(const QString &text);

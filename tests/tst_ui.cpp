@@ -661,13 +661,13 @@ private slots:
         Frm_Dialog_File1 from_name(Frm_Dialog_File1::Mode::Path, jobs + QStringLiteral("/a.qvl"),
                                    QStringLiteral("/no/such/folder"), QString());
         QCOMPARE(from_name.Result(), jobs);
-        // Editor mode: a bare name is taken in the listed folder.
+        // Editor mode: a bare name is taken in the listed folder (or else on the search path).
         Frm_Dialog_File1 editor(Frm_Dialog_File1::Mode::Editor, QString(), QString(), dir.filePath(QStringLiteral("ed")));
         QCOMPARE(editor.Lab_Type->text(), QStringLiteral("Editor"));
         QCOMPARE(editor.Folder(), dir.path());
         QCOMPARE(editor.Result(), dir.filePath(QStringLiteral("ed")));
-        editor.FileName_Text->setText(QStringLiteral("vim"));
-        QCOMPARE(editor.Result(), dir.filePath(QStringLiteral("vim")));
+        editor.FileName_Text->setText(QStringLiteral("no-such-editor-7f3"));
+        QCOMPARE(editor.Result(), dir.filePath(QStringLiteral("no-such-editor-7f3")));
     }
 
     void Window_Fits_A_Small_Screen()

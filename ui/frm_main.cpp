@@ -8,6 +8,7 @@
 #include "frm_pressure.h"
 #include "job_file.h"
 #include "job_lifecycle.h"
+#include "key_state.h"
 #include "number_format.h"
 #include "program_documents.h"
 #include "reference_dialogs.h"
@@ -315,6 +316,7 @@ void Frm_Main::Refresh_Status()
     Panels[1]->setText(State.Job_File_Name);
     Panels[0]->setText(State.Flag_Save == 1 ? QStringLiteral("Not Saved") : QStringLiteral("Unmodified"));
     Panels[2]->setText(QTime::currentTime().toString(QStringLiteral("h:mm AP")));
+    Key_Panels->Refresh();
 }
 
 void Frm_Main::Set_Images()

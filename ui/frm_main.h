@@ -20,6 +20,7 @@ class QPushButton;
 class QRadioButton;
 class QSoundEffect;
 class QToolBar;
+class Key_State_Panels;
 namespace Ui {
 class Frm_Main;
 }
@@ -112,6 +113,7 @@ public:
     QList<QAction *> Toolbar_Buttons;   // the 19 buttons, separators included
     std::array<QLabel *, 6> Panels{};   // status bar panels 1 to 6
     QTimer Timer1;                      // status refresh, 1000 ms
+    Key_State_Panels *Key_Panels = nullptr; // INS, CAPS and NUM (panels 4 to 6)
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -1,5 +1,6 @@
 #include "frm_main.h"
 
+#include "key_state.h"
 #include "number_format.h"
 #include "ui_frm_main.h"
 
@@ -138,7 +139,7 @@ void Frm_Main::Build_Controls()
     // Status bar: modified state, job file, time, INS, CAPS, NUM.
     QStatusBar *bar = ui_->StatusBar1;
     const QStringList initial = {QStringLiteral("Not Saved"), QStringLiteral("No File"), QString(),
-                                 QStringLiteral("INS"), QStringLiteral("CAPS"), QStringLiteral("NUM")};
+                                 QString(), QString(), QString()};
     for (int i = 0; i < 6; ++i) {
         Panels[i] = Named(new QLabel(initial[i]), QStringLiteral("Panel_%1").arg(i + 1));
         Panels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -150,6 +151,7 @@ void Frm_Main::Build_Controls()
         else
             bar->addPermanentWidget(Panels[i]);
     }
+    Key_Panels = new Key_State_Panels(Panels[3], Panels[4], Panels[5], this);
 }
 
 

@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QScreen>
 
 namespace {
 const QString Title = QStringLiteral("Quorvel");
@@ -59,6 +61,18 @@ QStringList Widget_Prompt::Dialog_Filters(const QString &filters)
     return out;
 }
 
+void Widget_Prompt::Fit_File_Dialog(QFileDialog &dialog)
+{
+    const QWidget *owner = dialog.parentWidget() ? dialog.parentWidget() : &dialog;
+    const QScreen *screen = owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+    QSize size(900, 560);
+    if (screen) {
+        const QSize room = screen->availableGeometry().size() * 9 / 10;
+        size = size.boundedTo(room);
+    }
+    dialog.resize(size);
+}
+
 QString Widget_Prompt::Choose_File(bool save, const QString &folder, const QString &file_name,
                                    const QString &filters, int selected_filter)
 {
@@ -70,6 +84,7 @@ QString Widget_Prompt::Choose_File(bool save, const QString &folder, const QStri
     dialog.setNameFilters(list);
     if (selected_filter >= 0 && selected_filter < list.size())
         dialog.selectNameFilter(list[selected_filter]);
+    Fit_File_Dialog(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().first();

@@ -1,0 +1,444 @@
+// The windows as they are used from the keyboard and the mouse: the lock
+// key panels, the file selection dialog's folder list and editor check,
+// the pipe size hover and the size of the file dialogs.
+#include "frm_dialog_file.h"
+#include "frm_main.h"
+#include "frm_options.h"
+#include "key_state.h"
+#include "reference_dialogs.h"
+#include "widget_prompt.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QComboBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QtTest>
+
+namespace {
+
+class Quiet_Prompt : public Prompt {
+public:
+    QStringList Messages;
+    void Show_Message(const QString &text) override { Messages << text; }
+    Answer Ask_Yes_No(const QString &text) override
+    {
+        Messages << text;
+        return Answer::No;
+    }
+    Answer Ask_Yes_No_Cancel(const QString &text) override
+    {
+        Messages << text;
+        return Answer::Cancel;
+    }
+    QString Choose_Open_File(const QString &, const QString &, const QString &, int) override { return {}; }
+    QString Choose_Save_File(const QString &, const QString &, const QString &, int) override { return {}; }
+};
+
+// A started main window on the shipped data beside the test.
+struct Window {
+    QTemporaryDir dir;
+    Quiet_Prompt prompt;
+    std::unique_ptr<Frm_Main> main;
+
+    Window()
+    {
+        Frm_Main::Start_Options o;
+        o.Program_Folder = QCoreApplication::applicationDirPath();
+        o.Show_Splash = false;
+        o.Register_File_Type = false;
+        o.Settings_File = dir.filePath(QStringLiteral("Quorvel.ini"));
+        o.Prompt_Override = &prompt;
+        o.Launcher = [](const QString &, int) { return QString(); };
+        main = std::make_unique<Frm_Main>(o);
+        main->Startup_Sequence();
+        main->show();
+    }
+};
+
+void Touch(const QString &path, const QByteArray &content = {}, bool executable = false)
+{
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
+    f.write(content);
+    f.close();
+    if (executable)
+        f.setPermissions(f.permissions() | QFile::ExeOwner | QFile::ExeUser);
+}
+
+} // namespace
+
+class Test_Windows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(QFile::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/Table-1.dat")),
+                 "the shipped data files are not beside the test");
+    }
+
+    // Offscreen there is no keyboard state to read: CAPS and NUM stay
+    // empty whatever is pressed; INS follows the Insert key of the window.
+    void Key_Panels_data()
+    {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QString>("ins");
+        QTest::newRow("nothing pressed") << QList<int>{} << "";
+        QTest::newRow("Insert") << QList<int>{Qt::Key_Insert} << "INS";
+        QTest::newRow("Insert twice") << QList<int>{Qt::Key_Insert, Qt::Key_Insert} << "";
+        QTest::newRow("Insert three times") << QList<int>{Qt::Key_Insert, Qt::Key_Insert, Qt::Key_Insert} << "INS";
+        QTest::newRow("lock keys") << QList<int>{Qt::Key_CapsLock, Qt::Key_NumLock} << "";
+    }
+    void Key_Panels()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(QString, ins);
+        const Lock_Keys read = Read_Lock_Keys();
+        QVERIFY(!read.Caps_Lock.has_value());
+        QVERIFY(!read.Num_Lock.has_value());
+
+        Window w;
+        QApplication::setActiveWindow(w.main.get());
+        QLineEdit *box = w.main->TB_Number[0];
+        box->setFocus();
+        QTRY_VERIFY(box->hasFocus());
+        QCOMPARE(w.main->Panels[3]->text(), QString());
+        QCoreApplication::processEvents();
+        const int ins_width = w.main->Panels[3]->width();
+        for (int key : keys)
+            QTest::keyClick(box, Qt::Key(key));
+        w.main->Refresh_Status();
+        QCOMPARE(w.main->Panels[3]->text(), ins);
+        QCOMPARE(w.main->Key_Panels->Insert_On(), !ins.isEmpty());
+        QCOMPARE(w.main->Panels[4]->text(), QString());
+        QCOMPARE(w.main->Panels[5]->text(), QString());
+        QCOMPARE(w.main->Panels[4]->accessibleName(), QStringLiteral("Caps Lock state"));
+        // The panel keeps its width: switching it on moves nothing.
+        QCoreApplication::processEvents();
+        QCOMPARE(w.main->Panels[3]->width(), ins_width);
+        QVERIFY(ins_width >= w.main->Panels[3]->fontMetrics().horizontalAdvance(QStringLiteral("INS")));
+    }
+
+    // The Insert key of another window leaves the main window's INS alone.
+    void Insert_In_Another_Window()
+    {
+        Window w;
+        QWidget other;
+        auto *box = new QLineEdit(&other);
+        other.show();
+        QApplication::setActiveWindow(&other);
+        box->setFocus();
+        QTRY_VERIFY(box->hasFocus());
+        QTest::keyClick(box, Qt::Key_Insert);
+        QCOMPARE(w.main->Panels[3]->text(), QString());
+        QVERIFY(!w.main->Key_Panels->Insert_On());
+    }
+
+    // The folder list moved with the keyboard moves the file list, the
+    // folder path shown and the folder that OK returns.
+    void Folder_List_Follows_The_Keyboard_data()
+    {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QString>("expected"); // relative to the test folder; "." is the folder itself
+        QTest::newRow("down") << QList<int>{Qt::Key_Down} << "b";
+        QTest::newRow("down twice") << QList<int>{Qt::Key_Down, Qt::Key_Down} << "c";
+        QTest::newRow("down and up") << QList<int>{Qt::Key_Down, Qt::Key_Up} << "a";
+        QTest::newRow("up to the parent") << QList<int>{Qt::Key_Up} << ".";
+        QTest::newRow("left to the parent") << QList<int>{Qt::Key_Left} << ".";
+    }
+    void Folder_List_Follows_The_Keyboard()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        for (const char *name : {"a", "b", "c"})
+            QVERIFY(QDir(dir.path()).mkdir(QLatin1String(name)));
+        Touch(dir.filePath(QStringLiteral("b/job.qvl")));
+        const QString start = dir.filePath(QStringLiteral("a"));
+        const QString want = QDir::cleanPath(dir.filePath(expected));
+
+        Frm_Dialog_File1 files(Frm_Dialog_File1::Mode::Path, QString(), start, QString());
+        files.show();
+        QApplication::setActiveWindow(&files);
+        auto *folders = qobject_cast<QFileSystemModel *>(files.Dir1->model());
+        QVERIFY(folders);
+        const QModelIndex parent = folders->index(dir.path());
+        QTRY_COMPARE(folders->rowCount(parent), 3);
+        QCOMPARE(files.Dir1->currentIndex(), folders->index(start));
+        QCOMPARE(files.TB_Folder->text(), QDir::toNativeSeparators(start));
+        files.Dir1->setFocus();
+        QTRY_VERIFY(files.Dir1->hasFocus());
+        for (int key : keys)
+            QTest::keyClick(files.Dir1, Qt::Key(key));
+        QCOMPARE(files.Folder(), want);
+        QCOMPARE(files.TB_Folder->text(), QDir::toNativeSeparators(want));
+        QCOMPARE(files.Result(), want);
+        if (expected == u"b") // the file list shows the folder reached
+            QTRY_COMPARE(files.File1->model()->rowCount(files.File1->rootIndex()), 1);
+        QTest::mouseClick(files.findChild<QPushButton *>(QStringLiteral("OKButton")), Qt::LeftButton);
+        QCOMPARE(files.result(), int(QDialog::Accepted));
+    }
+
+    // Where Path mode starts, from Current_Path and filename.
+    void Path_Mode_Starts_data()
+    {
+        QTest::addColumn<QString>("current_path"); // relative to the test folder; "-" is a missing one
+        QTest::addColumn<QString>("filename");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("folder") << "jobs" << "" << "jobs";
+        QTest::newRow("job file") << "jobs/a.qvl" << "" << "jobs";
+        QTest::newRow("missing, filename a job") << "-" << "other/b.QVL" << "other";
+        QTest::newRow("missing, filename a folder") << "-" << "other" << "other";
+    }
+    void Path_Mode_Starts()
+    {
+        QFETCH(QString, current_path);
+        QFETCH(QString, filename);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        QDir(dir.path()).mkdir(QStringLiteral("jobs"));
+        QDir(dir.path()).mkdir(QStringLiteral("other"));
+        Touch(dir.filePath(QStringLiteral("jobs/a.qvl")));
+        const auto full = [&dir](const QString &relative) {
+            return relative.isEmpty() ? QString() : relative == u"-" ? dir.filePath("missing") : dir.filePath(relative);
+        };
+        Frm_Dialog_File1 files(Frm_Dialog_File1::Mode::Path, full(filename), full(current_path), QString());
+        QCOMPARE(files.Folder(), dir.filePath(expected));
+        QCOMPARE(files.Result(), dir.filePath(expected));
+    }
+
+    // Among many folders the list opens scrolled to the current one.
+    void Folder_List_Opens_At_The_Current_Folder()
+    {
+        QTemporaryDir dir;
+        for (int i = 0; i < 80; ++i)
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("f%1").arg(i, 2, 10, QLatin1Char('0'))));
+        const QString start = dir.filePath(QStringLiteral("f75"));
+        Frm_Dialog_File1 files(Frm_Dialog_File1::Mode::Path, QString(), start, QString());
+        files.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&files));
+        auto *folders = qobject_cast<QFileSystemModel *>(files.Dir1->model());
+        QTRY_COMPARE(folders->rowCount(folders->index(dir.path())), 80);
+        QTRY_VERIFY(files.Dir1->viewport()->rect().contains(files.Dir1->visualRect(files.Dir1->currentIndex())));
+        QCOMPARE(files.Dir1->currentIndex(), folders->index(start));
+        // The dialog fits the screen it opens on.
+        const QSize room = files.screen()->availableGeometry().size();
+        QVERIFY(files.width() <= room.width() && files.height() <= room.height());
+    }
+
+    // The editor picker: what OK accepts and what it gives back.
+    void Editor_Pick_data()
+    {
+        QTest::addColumn<QString>("editor");   // what the options dialog holds
+        QTest::addColumn<QString>("typed");    // "=" leaves the box untouched; "@" stands for the test folder
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("factory editor untouched") << "Notepad.exe" << "=" << true << "Notepad.exe";
+        QTest::newRow("retyped as it was") << "Notepad.exe" << "Notepad.exe" << true << "Notepad.exe";
+        QTest::newRow("missing program") << "Notepad.exe" << "no-such-editor-7f3" << false << "";
+        QTest::newRow("executable picked") << "Notepad.exe" << "@/ed" << true << "@/ed";
+        QTest::newRow("bare name in the folder") << "@/ed" << "ed" << true << "@/ed";
+        QTest::newRow("not executable") << "Notepad.exe" << "@/notes.txt" << false << "";
+        QTest::newRow("a folder") << "Notepad.exe" << "@" << false << "";
+        QTest::newRow("empty") << "Notepad.exe" << "" << false << "";
+        QTest::newRow("on the search path") << "Notepad.exe" << "sh" << true << "$sh";
+    }
+    void Editor_Pick()
+    {
+        QFETCH(QString, editor);
+        QFETCH(QString, typed);
+        QFETCH(bool, accepted);
+        QFETCH(QString, result);
+        QTemporaryDir dir;
+        Touch(dir.filePath(QStringLiteral("ed")), "#!/bin/sh\n", true);
+        Touch(dir.filePath(QStringLiteral("notes.txt")), "text");
+        const auto expand = [&dir](QString text) {
+            if (text.startsWith(u'$'))
+                return QStandardPaths::findExecutable(text.mid(1));
+            return text.replace(u'@', dir.path());
+        };
+        Frm_Dialog_File1 files(Frm_Dialog_File1::Mode::Editor, QString(), QString(), expand(editor));
+        files.show();
+        if (typed != u"=")
+            files.FileName_Text->setText(expand(typed));
+        QTest::mouseClick(files.findChild<QPushButton *>(QStringLiteral("OKButton")), Qt::LeftButton);
+        QCOMPARE(files.isVisible(), !accepted);
+        QCOMPARE(files.Lab_Problem->isVisible(), !accepted);
+        if (accepted) {
+            QCOMPARE(files.result(), int(QDialog::Accepted));
+            QVERIFY(!expand(result).isEmpty());
+            QCOMPARE(files.Result(), expand(result));
+        }
+    }
+
+    // From the options dialog: "..." beside the editor, then OK untouched.
+    void Untouched_Editor_Ok_From_The_Options()
+    {
+        Window w;
+        w.main->Open_Options();
+        auto *options = w.main->findChild<Frm_Options *>();
+        QVERIFY(options);
+        QCOMPARE(options->TB_Editor->text(), QStringLiteral("Notepad.exe"));
+        bool seen = false;
+        QTimer::singleShot(0, [&seen] {
+            auto *files = qobject_cast<Frm_Dialog_File1 *>(QApplication::activeModalWidget());
+            QVERIFY(files);
+            seen = true;
+            QCOMPARE(files->FileName_Text->text(), QStringLiteral("Notepad.exe"));
+            QTest::mouseClick(files->findChild<QPushButton *>(QStringLiteral("OKButton")), Qt::LeftButton);
+        });
+        QTest::mouseClick(options->findChild<QPushButton *>(QStringLiteral("Button_Editor")), Qt::LeftButton);
+        QVERIFY(seen);
+        QCOMPARE(options->TB_Editor->text(), QStringLiteral("Notepad.exe"));
+        options->close();
+    }
+
+    // Leaving a diameter clears the blue, wherever the pointer goes.
+    void Hover_Cleared_On_Leaving_data()
+    {
+        QTest::addColumn<QString>("to");
+        QTest::newRow("group box") << "group";
+        QTest::newRow("heading") << "heading";
+        QTest::newRow("OK button") << "Button_OK";
+        QTest::newRow("outside the dialog") << "outside";
+        QTest::newRow("another diameter") << "diameter";
+    }
+    void Hover_Cleared_On_Leaving()
+    {
+        QFETCH(QString, to);
+        QLineEdit target;
+        int spot1 = 21;
+        Frm_Size sizes(spot1, {{21, &target}});
+        sizes.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sizes));
+        QLabel *first = sizes.Diameters().at(0);
+        QLabel *other = sizes.Diameters().at(20);
+        QTest::mouseMove(first);
+        QTRY_COMPARE(first->palette().color(QPalette::WindowText), QColor(Qt::blue));
+
+        QLabel *lit = nullptr;
+        if (to == u"group") {
+            auto *group = sizes.findChild<QGroupBox *>();
+            QTest::mouseMove(group, QPoint(group->width() - 3, group->height() - 3));
+        } else if (to == u"heading") {
+            QLabel *heading = nullptr;
+            for (QLabel *label : sizes.findChildren<QLabel *>())
+                if (label->text() == u"Internal Diameter")
+                    heading = label;
+            QVERIFY(heading);
+            QTest::mouseMove(heading);
+        } else if (to == u"outside") {
+            QLeaveEvent_Send(first);
+        } else if (to == u"diameter") {
+            QTest::mouseMove(other);
+            lit = other;
+        } else {
+            QTest::mouseMove(sizes.findChild<QWidget *>(to));
+        }
+        for (QLabel *d : sizes.Diameters()) {
+            const QColor want = d == lit ? QColor(Qt::blue) : sizes.palette().color(QPalette::ButtonText);
+            QTRY_COMPARE(d->palette().color(QPalette::WindowText), want);
+        }
+        QCOMPARE(target.text(), QString()); // hovering writes nothing
+    }
+
+    // From the keyboard: Tab reaches the diameters in reading order, Enter
+    // picks the one with the focus.
+    void Diameter_Picked_With_The_Keyboard()
+    {
+        QLineEdit target;
+        int spot1 = 22;
+        Frm_Size sizes(spot1, {{22, &target}});
+        sizes.show();
+        QApplication::setActiveWindow(&sizes);
+        QLabel *first = sizes.Diameters().at(0);
+        first->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(first->hasFocus());
+        QCOMPARE(first->palette().color(QPalette::WindowText), QColor(Qt::blue));
+        QTest::keyClick(first, Qt::Key_Tab);
+        QLabel *second = sizes.Diameters().at(1);
+        QTRY_VERIFY(second->hasFocus());
+        QCOMPARE(first->palette().color(QPalette::WindowText), sizes.palette().color(QPalette::ButtonText));
+        QCOMPARE(second->accessibleName(), QStringLiteral("Internal diameter 0.995 inches"));
+        QTest::keyClick(second, Qt::Key_Return);
+        QVERIFY(!sizes.isVisible());
+        QCOMPARE(target.text(), QStringLiteral("0.995"));
+    }
+
+    // Tab goes through the file selection dialog in reading order.
+    void File_Selection_Tab_Order()
+    {
+        Frm_Dialog_File1 files(Frm_Dialog_File1::Mode::Path, QString(), QDir::tempPath(), QString());
+        files.show();
+        QApplication::setActiveWindow(&files);
+        files.TB_Folder->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(files.TB_Folder->hasFocus());
+        QStringList order{files.TB_Folder->objectName()};
+        for (int i = 0; i < 7; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(order, (QStringList{"TB_Folder", "Drive1", "Dir1", "Pattern_Box", "File1", "FileName_Text", "OKButton",
+                                     "CancelButton"}));
+        const QList<QWidget *> named{files.Drive1, files.Dir1, files.File1, files.Pattern_Box, files.FileName_Text,
+                                     files.TB_Folder};
+        for (QWidget *w : named)
+            QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(w->objectName()));
+    }
+
+    // The standard file dialogs open large enough for their columns.
+    void File_Dialog_Shows_Its_Columns()
+    {
+        QTemporaryDir dir;
+        Touch(dir.filePath(QStringLiteral("a job with a long name of its own.qvl")), QByteArray(754, 'x'));
+        QFileDialog dialog(nullptr, QStringLiteral("Open"), dir.path());
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setViewMode(QFileDialog::Detail);
+        QFont large = dialog.font(); // a large font needs wider columns than the default ones
+        large.setPointSize(large.pointSize() * 2);
+        dialog.setFont(large);
+        Widget_Prompt::Fit_File_Dialog(dialog);
+        const QSize room = QGuiApplication::primaryScreen()->availableGeometry().size();
+        QVERIFY(dialog.width() <= room.width() && dialog.height() <= room.height());
+        QVERIFY2(dialog.width() >= qMin(900, room.width() * 9 / 10) && dialog.height() >= qMin(560, room.height() * 9 / 10),
+                 qPrintable(QStringLiteral("%1 x %2").arg(dialog.width()).arg(dialog.height())));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTreeView *details = nullptr;
+        for (QTreeView *view : dialog.findChildren<QTreeView *>())
+            if (view->header()->count() >= 4)
+                details = view;
+        QVERIFY(details);
+        QTRY_COMPARE(details->model()->rowCount(details->rootIndex()), 1);
+        // Size, type and date are shown whole (a cell's margins are a few pixels).
+        for (int column = 1; column < 4; ++column) {
+            const QModelIndex cell = details->model()->index(0, column, details->rootIndex());
+            const QString text = cell.data().toString();
+            QVERIFY(!text.isEmpty());
+            const int need = details->fontMetrics().horizontalAdvance(text) + 6;
+            QTRY_VERIFY2(details->columnWidth(column) >= need,
+                         qPrintable(QStringLiteral("\"%1\": %2 < %3").arg(text).arg(details->columnWidth(column)).arg(need)));
+        }
+        dialog.reject();
+    }
+
+private:
+    static void QLeaveEvent_Send(QWidget *widget)
+    {
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(widget, &leave);
+    }
+};
+
+QTEST_MAIN(Test_Windows)
+#include "tst_windows.moc"
