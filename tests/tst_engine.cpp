@@ -1,6 +1,7 @@
 #include "calculate.h"
 #include "data_file.h"
 #include "leading_number.h"
+#include "meter_comparison.h"
 #include "number_format.h"
 #include "program_state.h"
 #include "tables.h"
@@ -707,6 +708,126 @@ private slots:
         QCOMPARE(out.Messages, message.isEmpty() ? QStringList() : QStringList{message});
         // The make shown always belongs to the meter in Meter_Index.
         QVERIFY(ex.job.Meter_Size_Text.endsWith(ex.meters.Entry(ex.job.Meter_Index)->Make));
+    }
+
+    void Meter_Comparison_Worked_Example_data()
+    {
+        QTest::addColumn<QString>("location");
+        QTest::addColumn<QString>("required");
+        QTest::addColumn<int>("smallest");
+        // Design flow 20 gpm; meter losses 5, 2 and 1 psi; 60 psi at the main,
+        // service losses 0.980 + 0.196 psi, 5 ft / 2.31 up to the meter,
+        // plumbing 12.72 psi: fixture pressure 34.64, 37.64 and 38.64 psi.
+        QTest::newRow("inside, small passes") << "Inside" << "34" << 1;
+        QTest::newRow("outside, medium passes") << "Outside" << "35" << 2;
+        QTest::newRow("inside, none passes") << "Inside" << "40" << 0;
+    }
+    void Meter_Comparison_Worked_Example()
+    {
+        QFETCH(QString, location);
+        QFETCH(QString, required);
+        QFETCH(int, smallest);
+        Example ex;
+        ex.job.Meter_Location = location;
+        ex.job.Pressure_Fixture = required;
+        ex.Run();
+        const Meter_Comparison c = Compare_Meters(ex.job, ex.meters);
+        QCOMPARE(c.Rows.size(), 3);
+        const double loss[3] = {5, 2, 1};
+        const double fixture[3] = {34.64, 37.64, 38.64};
+        const double after_inside[3] = {51.66, 54.66, 55.66};
+        const double after_outside[3] = {51.86, 54.86, 55.86};
+        const bool inside = location == QStringLiteral("Inside");
+        for (int i = 0; i < 3; ++i) {
+            const Meter_Comparison_Row &r = c.Rows[i];
+            QCOMPARE(r.Index, i + 1);
+            QVERIFY(r.Flow_Ok);
+            QVERIFY(r.Pressure_Evaluated);
+            QVERIFY(std::fabs(r.Loss_Meter - loss[i]) < 1e-9);
+            QVERIFY(std::fabs(r.Pressure_At_Fixture - fixture[i]) < 0.005);
+            QVERIFY(std::fabs(r.Pressure_After_Meter - (inside ? after_inside[i] : after_outside[i])) < 0.01);
+            QCOMPARE(r.Pressure_Ok, r.Pressure_At_Fixture >= required.toDouble());
+        }
+        QCOMPARE(c.Smallest_Passing, smallest);
+    }
+
+    void Meter_Comparison_Beyond_Upsizing()
+    {
+        // Three evaluations fall short; the fourth meter (no loss) would pass.
+        Example ex;
+        ex.meters.Entries << Meter_Entry{QStringLiteral("Huge"), QStringLiteral("MakeD"), QStringLiteral("M4"), 0,
+                                         500, 250, {10, 20, 40}, {0, 0, 0}};
+        ex.job.Pressure_Fixture = QStringLiteral("39.5");
+        const Calc_Outcome out = ex.Run();
+        QCOMPARE(out.Messages, QStringList{Upsize_Failed_Message});
+        QCOMPARE(ex.job.Meter_Index, 3);
+        const Meter_Comparison c = Compare_Meters(ex.job, ex.meters);
+        QCOMPARE(c.Rows.size(), 4);
+        QVERIFY(std::fabs(c.Rows[3].Pressure_At_Fixture - 39.64) < 0.005);
+        QCOMPARE(c.Smallest_Passing, 4);
+        // The job's own results are untouched by the comparison.
+        QCOMPARE(ex.job.Meter_Index, 3);
+        QVERIFY(ex.job.Pressure_Failed);
+    }
+
+    void Meter_Comparison_Flow_Exceeded()
+    {
+        // A flow beyond every meter: each row still carries its pressure.
+        Example ex;
+        ex.job.Fixture_Count[0] = QStringLiteral("2"); // 20 fixture units: beyond 25 gpm
+        ex.meters.Entries.resize(1);
+        ex.Run();
+        QCOMPARE(ex.job.Meter_Index, 0);
+        const Meter_Comparison c = Compare_Meters(ex.job, ex.meters);
+        QCOMPARE(c.Rows.size(), 1);
+        QVERIFY(!c.Rows[0].Flow_Ok);
+        QVERIFY(c.Rows[0].Pressure_Evaluated);
+        QVERIFY(std::fabs(c.Rows[0].Loss_Meter - Meter_Loss(ex.meters.Entries[0], ex.job.Design_Flow)) < 1e-9);
+        QVERIFY(ex.job.Design_Flow > 25);
+        QCOMPARE(c.Smallest_Passing, 0);
+    }
+
+    void Meter_Comparison_Empty_And_No_Pressure()
+    {
+        Example ex;
+        ex.meters.Entries.clear();
+        ex.Run();
+        const Meter_Comparison empty = Compare_Meters(ex.job, ex.meters);
+        QVERIFY(empty.Rows.isEmpty());
+        QCOMPARE(empty.Smallest_Passing, 0);
+
+        Example np;
+        np.job.Use_Pressure = false;
+        np.Run();
+        const Meter_Comparison c = Compare_Meters(np.job, np.meters);
+        QCOMPARE(c.Rows.size(), 3);
+        for (const Meter_Comparison_Row &r : c.Rows)
+            QVERIFY(!r.Pressure_Evaluated);
+        QCOMPARE(c.Smallest_Passing, np.job.Meter_Index);
+        QCOMPARE(c.Smallest_Passing, 1);
+    }
+
+    void Meter_Comparison_Agrees_With_Calculate()
+    {
+        // Random jobs: the row of the meter Calculate settled on repeats its numbers.
+        QRandomGenerator rng(12);
+        for (int n = 0; n < 300; ++n) {
+            Example ex;
+            ex.job.Fixture_Count[0] = QString::number(rng.bounded(2) + 1);
+            ex.job.Pressure_Fixture = QString::number(rng.bounded(60));
+            ex.job.Len_Meter_Fixture = QString::number(rng.bounded(200));
+            ex.job.Meter_Location = rng.bounded(2) ? QStringLiteral("Inside") : QStringLiteral("Outside");
+            ex.job.No_Upsize = Loose_Value::Of_Number(1);
+            ex.Run();
+            const Meter_Comparison c = Compare_Meters(ex.job, ex.meters);
+            if (ex.job.Meter_Index == 0 || !ex.job.Pressure_Evaluated)
+                continue;
+            const Meter_Comparison_Row &r = c.Rows[ex.job.Meter_Index - 1];
+            QCOMPARE(r.Loss_Meter, ex.job.Loss_Meter);
+            QCOMPARE(r.Pressure_After_Meter, ex.job.Pressure_After_Meter);
+            QCOMPARE(r.Pressure_At_Fixture, ex.job.Pressure_At_Fixture);
+            QCOMPARE(r.Pressure_Ok, !ex.job.Pressure_Failed);
+        }
     }
 
     void Meter_Loss_Curve_data()
