@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include "job_file.h"
+#include "meter_comparison.h"
 #include "program_state.h"
 #include "report.h"
 #include "settings_store.h"
@@ -205,6 +206,28 @@ QJsonObject Job_Object(const QString &path, const Program_State &state, const QS
     o.insert(QStringLiteral("upsize_count"), p ? QJsonValue(job.Upsize_Count) : QJsonValue());
     o.insert(QStringLiteral("pressure_failed"), job.Pressure_Failed);
     o.insert(QStringLiteral("messages"), QJsonArray::fromStringList(messages));
+
+    // Every meter of the list against the same job, in list order.
+    const Meter_Comparison comparison = Compare_Meters(job, state.Meters);
+    QJsonArray meters;
+    for (const Meter_Comparison_Row &r : comparison.Rows) {
+        const bool e = r.Pressure_Evaluated;
+        QJsonObject m;
+        m.insert(QStringLiteral("index"), r.Index);
+        m.insert(QStringLiteral("size_label"), r.Size_Label);
+        m.insert(QStringLiteral("make"), r.Make);
+        m.insert(QStringLiteral("model"), r.Model);
+        m.insert(QStringLiteral("limit_gpm"), r.Limit_Gpm);
+        m.insert(QStringLiteral("flow_ok"), r.Flow_Ok);
+        m.insert(QStringLiteral("loss_meter_psi"), Number_Or_Null(e, r.Loss_Meter));
+        m.insert(QStringLiteral("pressure_after_meter_psi"), Number_Or_Null(e, r.Pressure_After_Meter));
+        m.insert(QStringLiteral("pressure_at_fixture_psi"), Number_Or_Null(e, r.Pressure_At_Fixture));
+        m.insert(QStringLiteral("pressure_ok"), e ? QJsonValue(r.Pressure_Ok) : QJsonValue());
+        meters.append(m);
+    }
+    o.insert(QStringLiteral("meters"), meters);
+    o.insert(QStringLiteral("smallest_passing"),
+             comparison.Smallest_Passing > 0 ? QJsonValue(comparison.Smallest_Passing) : QJsonValue());
     return o;
 }
 
