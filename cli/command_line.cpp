@@ -177,7 +177,8 @@ QJsonValue Number_Or_Null(bool present, double value)
     return present ? QJsonValue(value) : QJsonValue();
 }
 
-QJsonObject Job_Object(const QString &path, const Program_State &state, const QStringList &messages)
+QJsonObject Job_Object(const QString &path, const Program_State &state, const QStringList &messages,
+                       const QVector<Trace_Step> &trace)
 {
     const Sizing_Job &job = state.Job;
     const Meter_Entry *meter = state.Meters.Entry(job.Meter_Index);
@@ -228,13 +229,32 @@ QJsonObject Job_Object(const QString &path, const Program_State &state, const QS
     o.insert(QStringLiteral("meters"), meters);
     o.insert(QStringLiteral("smallest_passing"),
              comparison.Smallest_Passing > 0 ? QJsonValue(comparison.Smallest_Passing) : QJsonValue());
+
+    // The steps Calculate took, each with its formula, inputs and result.
+    QJsonArray steps;
+    for (const Trace_Step &t : trace) {
+        QJsonObject s;
+        s.insert(QStringLiteral("key"), t.Key);
+        s.insert(QStringLiteral("title"), t.Title);
+        s.insert(QStringLiteral("formula"), t.Formula);
+        QJsonArray inputs;
+        for (const Trace_Input &i : t.Inputs)
+            inputs.append(QJsonObject{{QStringLiteral("name"), i.Name}, {QStringLiteral("value"), i.Value},
+                                      {QStringLiteral("unit"), i.Unit}});
+        s.insert(QStringLiteral("inputs"), inputs);
+        s.insert(QStringLiteral("result"), t.Result);
+        s.insert(QStringLiteral("unit"), t.Unit);
+        s.insert(QStringLiteral("evaluation"), t.Evaluation);
+        steps.append(s);
+    }
+    o.insert(QStringLiteral("trace"), steps);
     return o;
 }
 
 // Reads and sizes one job in a copy of the prepared state. False when the
 // file could not be opened (error says why).
 bool Size_Job(const Program_State &prepared, const QString &path, Program_State &state, QStringList &messages,
-              QString &error)
+              QString &error, QVector<Trace_Step> &trace)
 {
     state = prepared;
     const QFileInfo info(path);
@@ -252,7 +272,9 @@ bool Size_Job(const Program_State &prepared, const QString &path, Program_State 
         return false;
     }
     messages = read.Messages;
-    messages += state.Calculate_Job().Messages;
+    const Calc_Outcome outcome = state.Calculate_Job();
+    messages += outcome.Messages;
+    trace = outcome.Trace;
     return true;
 }
 
@@ -266,7 +288,8 @@ int Run_Calc(const Arguments &a, const Program_State &prepared, FILE *out, FILE 
     for (const QString &path : a.jobs) {
         QStringList messages;
         QString error;
-        if (!Size_Job(prepared, path, state, messages, error)) {
+        QVector<Trace_Step> trace;
+        if (!Size_Job(prepared, path, state, messages, error, trace)) {
             Print(err, QStringLiteral("Quorvel: %1\n").arg(error));
             status = Usage_Or_File_Error;
             if (a.json) {
@@ -283,7 +306,7 @@ int Run_Calc(const Arguments &a, const Program_State &prepared, FILE *out, FILE 
             status = Not_Sized;
         if (a.json) {
             Print(out, (first ? QStringLiteral("\n") : QStringLiteral(",\n"))
-                           + QString::fromUtf8(QJsonDocument(Job_Object(path, state, messages))
+                           + QString::fromUtf8(QJsonDocument(Job_Object(path, state, messages, trace))
                                                    .toJson(QJsonDocument::Compact)));
         } else {
             QString text = QStringLiteral("Job: %1\nFixture Units: %2\nMax. Design Flow: %3\nMeter Size: %4\n"

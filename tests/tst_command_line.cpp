@@ -244,6 +244,15 @@ private slots:
             QCOMPARE(sixth[QLatin1String(key)].toDouble(), o[QLatin1String(key)].toDouble());
         QCOMPARE(sixth[QStringLiteral("pressure_ok")].toBool(), true);
         QCOMPARE(o[QStringLiteral("smallest_passing")].toInt(), 6);
+
+        // The trace: two evaluations, the last one ending on the job's result.
+        const QJsonArray trace = o[QStringLiteral("trace")].toArray();
+        QVERIFY(!trace.isEmpty());
+        QCOMPARE(trace.first().toObject()[QStringLiteral("result")].toDouble(), 55.25);
+        const QJsonObject last = trace.last().toObject();
+        QCOMPARE(last[QStringLiteral("key")].toString(), QStringLiteral("pressure_at_fixture"));
+        QCOMPARE(last[QStringLiteral("evaluation")].toInt(), 2);
+        QCOMPARE(last[QStringLiteral("result")].toDouble(), o[QStringLiteral("pressure_at_fixture_psi")].toDouble());
     }
 
     void Report_Output()

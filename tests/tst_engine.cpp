@@ -830,6 +830,51 @@ private slots:
         }
     }
 
+    void Trace_Agrees_With_Results()
+    {
+        // Random jobs with up-sizing on: the trace's last evaluation repeats the results.
+        QRandomGenerator rng(7);
+        for (int n = 0; n < 300; ++n) {
+            Example ex;
+            ex.job.Fixture_Count[0] = QString::number(rng.bounded(3));
+            ex.job.Pressure_Fixture = QString::number(rng.bounded(60));
+            ex.job.Len_Meter_Fixture = QString::number(rng.bounded(200));
+            ex.job.Irrigation_Flow = QString::number(rng.bounded(5));
+            ex.job.Use_Pressure = rng.bounded(4) != 0;
+            ex.job.Meter_Location = rng.bounded(2) ? QStringLiteral("Inside") : QStringLiteral("Outside");
+            const Calc_Outcome out = ex.Run();
+            QHash<QString, double> last;
+            int evaluations = 0;
+            for (const Trace_Step &s : out.Trace) {
+                last.insert(s.Key, s.Result);
+                evaluations = std::max(evaluations, s.Evaluation);
+            }
+            QCOMPARE(last.value(QStringLiteral("fixture_units")), ex.job.Fixture_Units);
+            QCOMPARE(last.contains(QStringLiteral("design_flow")), !ex.job.Design_Flow_Oops);
+            if (!ex.job.Design_Flow_Oops)
+                QCOMPARE(last.value(QStringLiteral("design_flow")), ex.job.Design_Flow);
+            QCOMPARE(last.contains(QStringLiteral("meter_choice")), ex.job.Meter_Index > 0);
+            QCOMPARE(last.contains(QStringLiteral("pressure_at_fixture")), ex.job.Pressure_Evaluated);
+            if (!ex.job.Pressure_Evaluated)
+                continue;
+            QCOMPARE(evaluations, std::min(ex.job.Upsize_Count, 3));
+            QCOMPARE(last.value(QStringLiteral("loss_meter")), ex.job.Loss_Meter);
+            QCOMPARE(last.value(QStringLiteral("loss_service_1")), ex.job.Loss_Service_1);
+            QCOMPARE(last.value(QStringLiteral("loss_service_2")), ex.job.Loss_Service_2);
+            QCOMPARE(last.value(QStringLiteral("pressure_after_meter")), ex.job.Pressure_After_Meter);
+            QCOMPARE(last.value(QStringLiteral("a_value")), ex.job.A_Value);
+            QCOMPARE(last.value(QStringLiteral("loss_plumbing")), ex.job.Loss_Plumbing);
+            QCOMPARE(last.value(QStringLiteral("pressure_at_fixture")), ex.job.Pressure_At_Fixture);
+            // Each term of the chain adds up from its recorded inputs.
+            for (const Trace_Step &s : out.Trace) {
+                if (s.Key != QStringLiteral("pressure_at_fixture"))
+                    continue;
+                const auto in = [&](int i) { return s.Inputs[i].Value; };
+                QVERIFY(std::fabs(in(0) - in(1) - in(2) - in(3) - in(4) / 2.31 - s.Result) < 1e-6);
+            }
+        }
+    }
+
     void Meter_Loss_Curve_data()
     {
         QTest::addColumn<double>("flow");
