@@ -2,6 +2,7 @@
 #include "data_file.h"
 #include "leading_number.h"
 #include "meter_comparison.h"
+#include "pressure_profile.h"
 #include "number_format.h"
 #include "program_state.h"
 #include "tables.h"
@@ -873,6 +874,43 @@ private slots:
                 QVERIFY(std::fabs(in(0) - in(1) - in(2) - in(3) - in(4) / 2.31 - s.Result) < 1e-6);
             }
         }
+    }
+
+    void Pressure_Profile_Stations_data()
+    {
+        QTest::addColumn<QString>("location");
+        QTest::addColumn<bool>("pressure");
+        QTest::newRow("inside") << "Inside" << true;
+        QTest::newRow("outside") << "Outside" << true;
+        QTest::newRow("no evaluation") << "Inside" << false;
+    }
+    void Pressure_Profile_Stations()
+    {
+        QFETCH(QString, location);
+        QFETCH(bool, pressure);
+        Example ex;
+        ex.job.Meter_Location = location;
+        ex.job.Use_Pressure = pressure;
+        ex.job.Pressure_Treatment = QStringLiteral("3");
+        ex.Run();
+        const QVector<Profile_Station> st = Pressure_Profile(ex.job);
+        if (!pressure) {
+            QVERIFY(st.isEmpty());
+            return;
+        }
+        QCOMPARE(st.size(), 8);
+        QCOMPARE(st.first().Pressure, 60.0);
+        double after_meter = 0;
+        for (int i = 1; i < st.size(); ++i) {
+            QVERIFY(std::fabs(st[i - 1].Pressure - st[i].Drop - st[i].Pressure) < 1e-12);
+            if (st[i].Name == QStringLiteral("Meter elevation"))
+                after_meter = st[i].Pressure;
+        }
+        // The worked example: the meter's 5 psi, the station after the meter's
+        // elevation holds the pressure after the meter, the last one the fixture's.
+        QVERIFY(std::fabs(after_meter - ex.job.Pressure_After_Meter) < 1e-9);
+        QVERIFY(std::fabs(st.last().Pressure - ex.job.Pressure_At_Fixture) < 1e-9);
+        QVERIFY(std::fabs(st.last().Pressure - (34.64 - 3)) < 0.005);
     }
 
     void Meter_Loss_Curve_data()
