@@ -38,5 +38,11 @@ Meter_Comparison Compare_Meters(const Sizing_Job &job, const Meter_List &meters)
             out.Smallest_Passing = k;
         out.Rows << row;
     }
+    if (out.Smallest_Passing > 0 && out.Smallest_Passing != job.Meter_Index && job.Pressure_Evaluated) {
+        if (job.No_Upsize.Number() != 0)
+            out.Why_Different = QStringLiteral("up-sizing is turned off");
+        else if (job.Upsize_Count > 3)
+            out.Why_Different = QStringLiteral("up-sizing stops after two steps");
+    }
     return out;
 }

@@ -24,6 +24,7 @@ struct Meter_Comparison_Row {
 struct Meter_Comparison {
     QVector<Meter_Comparison_Row> Rows;
     int Smallest_Passing = 0; // index of the first row passing flow and pressure; 0: none
+    QString Why_Different;    // why the job's meter is not the smallest passing one; empty when it is
 };
 
 // `job` holds the results of a Calculate (design flow and inputs); it is not changed.

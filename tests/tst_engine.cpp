@@ -750,6 +750,7 @@ private slots:
             QCOMPARE(r.Pressure_Ok, r.Pressure_At_Fixture >= required.toDouble());
         }
         QCOMPARE(c.Smallest_Passing, smallest);
+        QVERIFY(c.Why_Different.isEmpty()); // up-sizing reached the same meter
     }
 
     void Meter_Comparison_Beyond_Upsizing()
@@ -766,6 +767,7 @@ private slots:
         QCOMPARE(c.Rows.size(), 4);
         QVERIFY(std::fabs(c.Rows[3].Pressure_At_Fixture - 39.64) < 0.005);
         QCOMPARE(c.Smallest_Passing, 4);
+        QCOMPARE(c.Why_Different, QStringLiteral("up-sizing stops after two steps"));
         // The job's own results are untouched by the comparison.
         QCOMPARE(ex.job.Meter_Index, 3);
         QVERIFY(ex.job.Pressure_Failed);
