@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include "job_file.h"
+#include "meter_comparison.h"
 #include "program_state.h"
 #include "report.h"
 #include "settings_store.h"
@@ -176,7 +177,8 @@ QJsonValue Number_Or_Null(bool present, double value)
     return present ? QJsonValue(value) : QJsonValue();
 }
 
-QJsonObject Job_Object(const QString &path, const Program_State &state, const QStringList &messages)
+QJsonObject Job_Object(const QString &path, const Program_State &state, const QStringList &messages,
+                       const QVector<Trace_Step> &trace)
 {
     const Sizing_Job &job = state.Job;
     const Meter_Entry *meter = state.Meters.Entry(job.Meter_Index);
@@ -205,13 +207,54 @@ QJsonObject Job_Object(const QString &path, const Program_State &state, const QS
     o.insert(QStringLiteral("upsize_count"), p ? QJsonValue(job.Upsize_Count) : QJsonValue());
     o.insert(QStringLiteral("pressure_failed"), job.Pressure_Failed);
     o.insert(QStringLiteral("messages"), QJsonArray::fromStringList(messages));
+
+    // Every meter of the list against the same job, in list order.
+    const Meter_Comparison comparison = Compare_Meters(job, state.Meters);
+    QJsonArray meters;
+    for (const Meter_Comparison_Row &r : comparison.Rows) {
+        const bool e = r.Pressure_Evaluated;
+        QJsonObject m;
+        m.insert(QStringLiteral("index"), r.Index);
+        m.insert(QStringLiteral("size_label"), r.Size_Label);
+        m.insert(QStringLiteral("make"), r.Make);
+        m.insert(QStringLiteral("model"), r.Model);
+        m.insert(QStringLiteral("limit_gpm"), r.Limit_Gpm);
+        m.insert(QStringLiteral("flow_ok"), r.Flow_Ok);
+        m.insert(QStringLiteral("loss_meter_psi"), Number_Or_Null(e, r.Loss_Meter));
+        m.insert(QStringLiteral("pressure_after_meter_psi"), Number_Or_Null(e, r.Pressure_After_Meter));
+        m.insert(QStringLiteral("pressure_at_fixture_psi"), Number_Or_Null(e, r.Pressure_At_Fixture));
+        m.insert(QStringLiteral("pressure_ok"), e ? QJsonValue(r.Pressure_Ok) : QJsonValue());
+        meters.append(m);
+    }
+    o.insert(QStringLiteral("meters"), meters);
+    o.insert(QStringLiteral("smallest_passing"),
+             comparison.Smallest_Passing > 0 ? QJsonValue(comparison.Smallest_Passing) : QJsonValue());
+
+    // The steps Calculate took, each with its formula, inputs and result.
+    QJsonArray steps;
+    for (const Trace_Step &t : trace) {
+        QJsonObject s;
+        s.insert(QStringLiteral("key"), t.Key);
+        s.insert(QStringLiteral("title"), t.Title);
+        s.insert(QStringLiteral("formula"), t.Formula);
+        QJsonArray inputs;
+        for (const Trace_Input &i : t.Inputs)
+            inputs.append(QJsonObject{{QStringLiteral("name"), i.Name}, {QStringLiteral("value"), i.Value},
+                                      {QStringLiteral("unit"), i.Unit}});
+        s.insert(QStringLiteral("inputs"), inputs);
+        s.insert(QStringLiteral("result"), t.Result);
+        s.insert(QStringLiteral("unit"), t.Unit);
+        s.insert(QStringLiteral("evaluation"), t.Evaluation);
+        steps.append(s);
+    }
+    o.insert(QStringLiteral("trace"), steps);
     return o;
 }
 
 // Reads and sizes one job in a copy of the prepared state. False when the
 // file could not be opened (error says why).
 bool Size_Job(const Program_State &prepared, const QString &path, Program_State &state, QStringList &messages,
-              QString &error)
+              QString &error, QVector<Trace_Step> &trace)
 {
     state = prepared;
     const QFileInfo info(path);
@@ -229,7 +272,9 @@ bool Size_Job(const Program_State &prepared, const QString &path, Program_State 
         return false;
     }
     messages = read.Messages;
-    messages += state.Calculate_Job().Messages;
+    const Calc_Outcome outcome = state.Calculate_Job();
+    messages += outcome.Messages;
+    trace = outcome.Trace;
     return true;
 }
 
@@ -243,7 +288,8 @@ int Run_Calc(const Arguments &a, const Program_State &prepared, FILE *out, FILE 
     for (const QString &path : a.jobs) {
         QStringList messages;
         QString error;
-        if (!Size_Job(prepared, path, state, messages, error)) {
+        QVector<Trace_Step> trace;
+        if (!Size_Job(prepared, path, state, messages, error, trace)) {
             Print(err, QStringLiteral("Quorvel: %1\n").arg(error));
             status = Usage_Or_File_Error;
             if (a.json) {
@@ -260,7 +306,7 @@ int Run_Calc(const Arguments &a, const Program_State &prepared, FILE *out, FILE 
             status = Not_Sized;
         if (a.json) {
             Print(out, (first ? QStringLiteral("\n") : QStringLiteral(",\n"))
-                           + QString::fromUtf8(QJsonDocument(Job_Object(path, state, messages))
+                           + QString::fromUtf8(QJsonDocument(Job_Object(path, state, messages, trace))
                                                    .toJson(QJsonDocument::Compact)));
         } else {
             QString text = QStringLiteral("Job: %1\nFixture Units: %2\nMax. Design Flow: %3\nMeter Size: %4\n"

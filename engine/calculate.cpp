@@ -168,7 +168,8 @@ int Meter_Font_Points(const QString &meter_text)
     return n <= 15 ? 12 : n <= 27 ? 11 : 10;
 }
 
-void Evaluate_Pressure(Sizing_Job &job, const Meter_List &meters, QStringList &messages)
+void Evaluate_Pressure(Sizing_Job &job, const Meter_List &meters, QStringList &messages,
+                       QVector<Trace_Step> *trace)
 {
     const double d = job.Design_Flow;
     const double irrigation = Leading_Number(job.Irrigation_Flow);
@@ -201,6 +202,64 @@ void Evaluate_Pressure(Sizing_Job &job, const Meter_List &meters, QStringList &m
         job.Pressure_Fixture_Text = Format_Number(job.Pressure_At_Fixture, Number_Pattern::Fixed_1) + QStringLiteral(" psi");
         job.Pressure_Color = 0;
         job.Pressure_Failed = false;
+
+        if (trace) {
+            const int ev = job.Upsize_Count;
+            const QString psi = QStringLiteral("psi");
+            const QString gpm = QStringLiteral("gpm");
+            const QString ft = QStringLiteral("ft");
+            const QString in = QStringLiteral("in");
+            const auto step = [&](const char *key, const char *title, const char *formula,
+                                  QVector<Trace_Input> inputs, double result, const QString &unit) {
+                *trace << Trace_Step{QString::fromLatin1(key), QString::fromLatin1(title), QString::fromUtf8(formula),
+                                     std::move(inputs), result, unit, ev};
+            };
+            step("loss_meter", "Loss through the meter at the design flow",
+                 "Lm = meter loss curve at Q", {{QStringLiteral("Meter row"), double(job.Meter_Index), QString()},
+                                                 {QStringLiteral("Q"), d, gpm}},
+                 job.Loss_Meter, psi);
+            step("loss_service_1", "Friction, main to curb box (Hazen-Williams)",
+                 "Ls1 = L \u00b7 Q^1.852 / (17076 \u00b7 C^1.852 \u00b7 (D/12)^4.8655) / 2.31",
+                 {{QStringLiteral("Q"), d, gpm}, {QStringLiteral("L"), job.Len_Main_CB.Number(), ft},
+                  {QStringLiteral("C"), job.C_Service_1.Number(), QString()},
+                  {QStringLiteral("D"), job.Dia_Service_1.Number(), in}},
+                 job.Loss_Service_1, psi);
+            step("loss_service_2", "Friction, curb box to meter (Hazen-Williams)",
+                 "Ls2 = L \u00b7 Q^1.852 / (17076 \u00b7 C^1.852 \u00b7 (D/12)^4.8655) / 2.31",
+                 {{QStringLiteral("Q"), d, gpm}, {QStringLiteral("L"), job.Len_CB_Meter.Number(), ft},
+                  {QStringLiteral("C"), job.C_Service_2.Number(), QString()},
+                  {QStringLiteral("D"), job.Dia_Service_2.Number(), in}},
+                 job.Loss_Service_2, psi);
+            step("pressure_after_meter", "Pressure after the meter",
+                 inside ? "Pa = Pmain \u2212 Lm \u2212 Ls1 \u2212 Ls2 \u2212 Hmain/2.31"
+                        : "Pa = Pmain \u2212 Lm \u2212 Ls1 \u2212 Hmain/2.31",
+                 {{QStringLiteral("Pmain"), job.Pressure_Min_Main.Number(), psi},
+                  {QStringLiteral("Lm"), job.Loss_Meter, psi}, {QStringLiteral("Ls1"), job.Loss_Service_1, psi},
+                  {QStringLiteral("Ls2"), inside ? job.Loss_Service_2 : 0, psi},
+                  {QStringLiteral("Hmain"), job.Elev_Main_Meter.Number(), ft}},
+                 job.Pressure_After_Meter, psi);
+            step("a_value", "Friction per 100 ft of building plumbing (Hazen-Williams)",
+                 "A = 100 \u00b7 (Q \u2212 Qirr)^1.852 / (17076 \u00b7 C^1.852 \u00b7 (D/12)^4.8655) / 2.31",
+                 {{QStringLiteral("Q"), d, gpm}, {QStringLiteral("Qirr"), irrigation, gpm},
+                  {QStringLiteral("C"), job.C_Plumbing.Number(), QString()},
+                  {QStringLiteral("D"), job.Dia_Plumbing.Number(), in}},
+                 job.A_Value, QStringLiteral("psi/100 ft"));
+            step("loss_plumbing", "Friction, meter to fixture", "Lp = A / 100 \u00b7 L \u00b7 F",
+                 {{QStringLiteral("A"), job.A_Value, QStringLiteral("psi/100 ft")},
+                  {QStringLiteral("L"), job.Len_Meter_Fixture.Number(), ft},
+                  {QStringLiteral("F"), job.Len_Factor.Number(), QString()}},
+                 job.Loss_Plumbing, psi);
+            step("pressure_at_fixture", "Pressure at the controlling fixture",
+                 inside ? "Pf = Pa \u2212 Lp \u2212 Pt \u2212 Hfix/2.31"
+                        : "Pf = Pa \u2212 Ls2 \u2212 Lp \u2212 Pt \u2212 Hfix/2.31",
+                 {{QStringLiteral("Pa"), job.Pressure_After_Meter, psi},
+                  {QStringLiteral("Ls2"), inside ? 0 : job.Loss_Service_2, psi},
+                  {QStringLiteral("Lp"), job.Loss_Plumbing, psi},
+                  {QStringLiteral("Pt"), job.Pressure_Treatment.Number(), psi},
+                  {QStringLiteral("Hfix"), job.Elev_Meter_Fixture.Number(), ft},
+                  {QStringLiteral("Preq"), required, psi}},
+                 job.Pressure_At_Fixture, psi);
+        }
 
         if (!(job.Pressure_At_Fixture < required))
             return;
@@ -244,6 +303,10 @@ Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table, cons
     job.Fixture_Units = Finite(Total_Fixture_Units(job, Table_In_Force(job, private_table, public_table)));
     job.Fixture_Units_Text = Format_Number(job.Fixture_Units, Number_Pattern::Optional_1);
 
+    out.Trace << Trace_Step{QStringLiteral("fixture_units"), QStringLiteral("Fixture units"),
+                            QStringLiteral("FU = \u03a3 count \u00b7 fixture units each"), {}, job.Fixture_Units,
+                            QStringLiteral("FU"), 0};
+
     double flow = 0;
     if (Design_Flow_Of(job.Fixture_Units, job.Flush_Type, conversion, job.Irrigation_Flow, job.NoteA_Flow, flow)) {
         job.Design_Flow = flow;
@@ -270,6 +333,21 @@ Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table, cons
             }
         }
     }
+    if (!job.Design_Flow_Oops) {
+        out.Trace << Trace_Step{QStringLiteral("design_flow"), QStringLiteral("Design flow"),
+                                QStringLiteral("Q = demand table at FU + irrigation + Note A"),
+                                {{QStringLiteral("FU"), job.Fixture_Units, QStringLiteral("FU")},
+                                 {QStringLiteral("Qirr"), Leading_Number(job.Irrigation_Flow), QStringLiteral("gpm")},
+                                 {QStringLiteral("QA"), Leading_Number(job.NoteA_Flow), QStringLiteral("gpm")}},
+                                job.Design_Flow, QStringLiteral("gpm"), 0};
+    }
+    if (job.Meter_Index > 0) {
+        out.Trace << Trace_Step{QStringLiteral("meter_choice"), QStringLiteral("First meter of the list whose rating holds the flow"),
+                                QStringLiteral("Q \u2264 rating"),
+                                {{QStringLiteral("Q"), job.Design_Flow, QStringLiteral("gpm")},
+                                 {QStringLiteral("rating"), limit(job.Meter_Index), QStringLiteral("gpm")}},
+                                double(job.Meter_Index), QString(), 0};
+    }
     const bool meter_found = job.Meter_Index > 0;
     if (!meter_found) {
         job.Meter_Label = Oops_Marker;
@@ -286,7 +364,7 @@ Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table, cons
                           && job.Dia_Service_2.Number() > 0 && job.Dia_Plumbing.Number() > 0
                           && job.C_Plumbing.Number() > 0;
     if (evaluate) {
-        Evaluate_Pressure(job, meters, out.Messages);
+        Evaluate_Pressure(job, meters, out.Messages, &out.Trace);
     } else {
         job.Pressure_Fixture_Text = QStringLiteral("n/a");
         job.Pressure_Color = 0;

@@ -4,6 +4,7 @@
 #include "tables.h"
 
 #include <QStringList>
+#include <QVector>
 
 #include <array>
 
@@ -46,8 +47,26 @@ double Meter_Loss(const Meter_Entry &meter, double flow);
 // Point size of the meter result text: 12 up to 15 characters, 11 up to 27, 10 above.
 int Meter_Font_Points(const QString &meter_text);
 
+// One step of a calculation as it was taken: what was computed, the formula
+// in words and symbols, the inputs with their units and the result.
+struct Trace_Input {
+    QString Name;
+    double Value = 0;
+    QString Unit;
+};
+struct Trace_Step {
+    QString Key;     // stable name: "fixture_units", "design_flow", "meter_choice", "loss_meter", ...
+    QString Title;   // in words
+    QString Formula; // in symbols
+    QVector<Trace_Input> Inputs;
+    double Result = 0;
+    QString Unit;
+    int Evaluation = 0; // pressure evaluation it belongs to (1 to 3), 0 outside the pressure chain
+};
+
 struct Calc_Outcome {
     QStringList Messages;     // to show in this order, each with an OK button
+    QVector<Trace_Step> Trace; // the steps taken, in order
     int Meter_Font_Points = 12;
     bool Play_Sound = false;
 };
@@ -61,7 +80,9 @@ Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table,
 
 // Pressure from the water main to the controlling fixture for the meter in
 // Meter_Index, up-sizing at most two times. Appends its messages.
-void Evaluate_Pressure(Sizing_Job &job, const Meter_List &meters, QStringList &messages);
+// Records its steps in trace when given.
+void Evaluate_Pressure(Sizing_Job &job, const Meter_List &meters, QStringList &messages,
+                       QVector<Trace_Step> *trace = nullptr);
 
 extern const QString Too_Many_Fixtures_Message;
 extern const QString Meter_Not_Large_Enough_Message;

@@ -226,6 +226,33 @@ private slots:
         QCOMPARE(o[QStringLiteral("pressure_failed")].toBool(), false);
         QVERIFY(o[QStringLiteral("pressure_at_fixture_psi")].toDouble() >= 30); // the required pressure
         QCOMPARE(o[QStringLiteral("pressure_at_fixture_text")].toString(), lines[4].mid(21));
+
+        // The comparison: the flow-chosen meter falls short, the one up-sizing
+        // settled on repeats the job's own numbers and is the smallest passing.
+        const QJsonArray meters = o[QStringLiteral("meters")].toArray();
+        QVERIFY(meters.size() >= 6);
+        for (int i = 0; i < meters.size(); ++i)
+            QCOMPARE(meters[i].toObject()[QStringLiteral("index")].toInt(), i + 1);
+        const QJsonObject fifth = meters[4].toObject();
+        QVERIFY(fifth[QStringLiteral("flow_ok")].toBool());
+        QCOMPARE(fifth[QStringLiteral("pressure_ok")].toBool(), false);
+        QVERIFY(!meters[3].toObject()[QStringLiteral("flow_ok")].toBool());
+        QVERIFY(meters[3].toObject()[QStringLiteral("pressure_at_fixture_psi")].isDouble());
+        const QJsonObject sixth = meters[5].toObject();
+        QCOMPARE(sixth[QStringLiteral("size_label")].toString(), QStringLiteral("2\""));
+        for (const char *key : {"loss_meter_psi", "pressure_after_meter_psi", "pressure_at_fixture_psi"})
+            QCOMPARE(sixth[QLatin1String(key)].toDouble(), o[QLatin1String(key)].toDouble());
+        QCOMPARE(sixth[QStringLiteral("pressure_ok")].toBool(), true);
+        QCOMPARE(o[QStringLiteral("smallest_passing")].toInt(), 6);
+
+        // The trace: two evaluations, the last one ending on the job's result.
+        const QJsonArray trace = o[QStringLiteral("trace")].toArray();
+        QVERIFY(!trace.isEmpty());
+        QCOMPARE(trace.first().toObject()[QStringLiteral("result")].toDouble(), 55.25);
+        const QJsonObject last = trace.last().toObject();
+        QCOMPARE(last[QStringLiteral("key")].toString(), QStringLiteral("pressure_at_fixture"));
+        QCOMPARE(last[QStringLiteral("evaluation")].toInt(), 2);
+        QCOMPARE(last[QStringLiteral("result")].toDouble(), o[QStringLiteral("pressure_at_fixture_psi")].toDouble());
     }
 
     void Report_Output()

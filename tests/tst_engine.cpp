@@ -1,6 +1,8 @@
 #include "calculate.h"
 #include "data_file.h"
 #include "leading_number.h"
+#include "meter_comparison.h"
+#include "pressure_profile.h"
 #include "number_format.h"
 #include "program_state.h"
 #include "tables.h"
@@ -707,6 +709,210 @@ private slots:
         QCOMPARE(out.Messages, message.isEmpty() ? QStringList() : QStringList{message});
         // The make shown always belongs to the meter in Meter_Index.
         QVERIFY(ex.job.Meter_Size_Text.endsWith(ex.meters.Entry(ex.job.Meter_Index)->Make));
+    }
+
+    void Meter_Comparison_Worked_Example_data()
+    {
+        QTest::addColumn<QString>("location");
+        QTest::addColumn<QString>("required");
+        QTest::addColumn<int>("smallest");
+        // Design flow 20 gpm; meter losses 5, 2 and 1 psi; 60 psi at the main,
+        // service losses 0.980 + 0.196 psi, 5 ft / 2.31 up to the meter,
+        // plumbing 12.72 psi: fixture pressure 34.64, 37.64 and 38.64 psi.
+        QTest::newRow("inside, small passes") << "Inside" << "34" << 1;
+        QTest::newRow("outside, medium passes") << "Outside" << "35" << 2;
+        QTest::newRow("inside, none passes") << "Inside" << "40" << 0;
+    }
+    void Meter_Comparison_Worked_Example()
+    {
+        QFETCH(QString, location);
+        QFETCH(QString, required);
+        QFETCH(int, smallest);
+        Example ex;
+        ex.job.Meter_Location = location;
+        ex.job.Pressure_Fixture = required;
+        ex.Run();
+        const Meter_Comparison c = Compare_Meters(ex.job, ex.meters);
+        QCOMPARE(c.Rows.size(), 3);
+        const double loss[3] = {5, 2, 1};
+        const double fixture[3] = {34.64, 37.64, 38.64};
+        const double after_inside[3] = {51.66, 54.66, 55.66};
+        const double after_outside[3] = {51.86, 54.86, 55.86};
+        const bool inside = location == QStringLiteral("Inside");
+        for (int i = 0; i < 3; ++i) {
+            const Meter_Comparison_Row &r = c.Rows[i];
+            QCOMPARE(r.Index, i + 1);
+            QVERIFY(r.Flow_Ok);
+            QVERIFY(r.Pressure_Evaluated);
+            QVERIFY(std::fabs(r.Loss_Meter - loss[i]) < 1e-9);
+            QVERIFY(std::fabs(r.Pressure_At_Fixture - fixture[i]) < 0.005);
+            QVERIFY(std::fabs(r.Pressure_After_Meter - (inside ? after_inside[i] : after_outside[i])) < 0.01);
+            QCOMPARE(r.Pressure_Ok, r.Pressure_At_Fixture >= required.toDouble());
+        }
+        QCOMPARE(c.Smallest_Passing, smallest);
+        QVERIFY(c.Why_Different.isEmpty()); // up-sizing reached the same meter
+    }
+
+    void Meter_Comparison_Beyond_Upsizing()
+    {
+        // Three evaluations fall short; the fourth meter (no loss) would pass.
+        Example ex;
+        ex.meters.Entries << Meter_Entry{QStringLiteral("Huge"), QStringLiteral("MakeD"), QStringLiteral("M4"), 0,
+                                         500, 250, {10, 20, 40}, {0, 0, 0}};
+        ex.job.Pressure_Fixture = QStringLiteral("39.5");
+        const Calc_Outcome out = ex.Run();
+        QCOMPARE(out.Messages, QStringList{Upsize_Failed_Message});
+        QCOMPARE(ex.job.Meter_Index, 3);
+        const Meter_Comparison c = Compare_Meters(ex.job, ex.meters);
+        QCOMPARE(c.Rows.size(), 4);
+        QVERIFY(std::fabs(c.Rows[3].Pressure_At_Fixture - 39.64) < 0.005);
+        QCOMPARE(c.Smallest_Passing, 4);
+        QCOMPARE(c.Why_Different, QStringLiteral("up-sizing stops after two steps"));
+        // The job's own results are untouched by the comparison.
+        QCOMPARE(ex.job.Meter_Index, 3);
+        QVERIFY(ex.job.Pressure_Failed);
+    }
+
+    void Meter_Comparison_Flow_Exceeded()
+    {
+        // A flow beyond every meter: each row still carries its pressure.
+        Example ex;
+        ex.job.Fixture_Count[0] = QStringLiteral("2"); // 20 fixture units: beyond 25 gpm
+        ex.meters.Entries.resize(1);
+        ex.Run();
+        QCOMPARE(ex.job.Meter_Index, 0);
+        const Meter_Comparison c = Compare_Meters(ex.job, ex.meters);
+        QCOMPARE(c.Rows.size(), 1);
+        QVERIFY(!c.Rows[0].Flow_Ok);
+        QVERIFY(c.Rows[0].Pressure_Evaluated);
+        QVERIFY(std::fabs(c.Rows[0].Loss_Meter - Meter_Loss(ex.meters.Entries[0], ex.job.Design_Flow)) < 1e-9);
+        QVERIFY(ex.job.Design_Flow > 25);
+        QCOMPARE(c.Smallest_Passing, 0);
+    }
+
+    void Meter_Comparison_Empty_And_No_Pressure()
+    {
+        Example ex;
+        ex.meters.Entries.clear();
+        ex.Run();
+        const Meter_Comparison empty = Compare_Meters(ex.job, ex.meters);
+        QVERIFY(empty.Rows.isEmpty());
+        QCOMPARE(empty.Smallest_Passing, 0);
+
+        Example np;
+        np.job.Use_Pressure = false;
+        np.Run();
+        const Meter_Comparison c = Compare_Meters(np.job, np.meters);
+        QCOMPARE(c.Rows.size(), 3);
+        for (const Meter_Comparison_Row &r : c.Rows)
+            QVERIFY(!r.Pressure_Evaluated);
+        QCOMPARE(c.Smallest_Passing, np.job.Meter_Index);
+        QCOMPARE(c.Smallest_Passing, 1);
+    }
+
+    void Meter_Comparison_Agrees_With_Calculate()
+    {
+        // Random jobs: the row of the meter Calculate settled on repeats its numbers.
+        QRandomGenerator rng(12);
+        for (int n = 0; n < 300; ++n) {
+            Example ex;
+            ex.job.Fixture_Count[0] = QString::number(rng.bounded(2) + 1);
+            ex.job.Pressure_Fixture = QString::number(rng.bounded(60));
+            ex.job.Len_Meter_Fixture = QString::number(rng.bounded(200));
+            ex.job.Meter_Location = rng.bounded(2) ? QStringLiteral("Inside") : QStringLiteral("Outside");
+            ex.job.No_Upsize = Loose_Value::Of_Number(1);
+            ex.Run();
+            const Meter_Comparison c = Compare_Meters(ex.job, ex.meters);
+            if (ex.job.Meter_Index == 0 || !ex.job.Pressure_Evaluated)
+                continue;
+            const Meter_Comparison_Row &r = c.Rows[ex.job.Meter_Index - 1];
+            QCOMPARE(r.Loss_Meter, ex.job.Loss_Meter);
+            QCOMPARE(r.Pressure_After_Meter, ex.job.Pressure_After_Meter);
+            QCOMPARE(r.Pressure_At_Fixture, ex.job.Pressure_At_Fixture);
+            QCOMPARE(r.Pressure_Ok, !ex.job.Pressure_Failed);
+        }
+    }
+
+    void Trace_Agrees_With_Results()
+    {
+        // Random jobs with up-sizing on: the trace's last evaluation repeats the results.
+        QRandomGenerator rng(7);
+        for (int n = 0; n < 300; ++n) {
+            Example ex;
+            ex.job.Fixture_Count[0] = QString::number(rng.bounded(3));
+            ex.job.Pressure_Fixture = QString::number(rng.bounded(60));
+            ex.job.Len_Meter_Fixture = QString::number(rng.bounded(200));
+            ex.job.Irrigation_Flow = QString::number(rng.bounded(5));
+            ex.job.Use_Pressure = rng.bounded(4) != 0;
+            ex.job.Meter_Location = rng.bounded(2) ? QStringLiteral("Inside") : QStringLiteral("Outside");
+            const Calc_Outcome out = ex.Run();
+            QHash<QString, double> last;
+            int evaluations = 0;
+            for (const Trace_Step &s : out.Trace) {
+                last.insert(s.Key, s.Result);
+                evaluations = std::max(evaluations, s.Evaluation);
+            }
+            QCOMPARE(last.value(QStringLiteral("fixture_units")), ex.job.Fixture_Units);
+            QCOMPARE(last.contains(QStringLiteral("design_flow")), !ex.job.Design_Flow_Oops);
+            if (!ex.job.Design_Flow_Oops)
+                QCOMPARE(last.value(QStringLiteral("design_flow")), ex.job.Design_Flow);
+            QCOMPARE(last.contains(QStringLiteral("meter_choice")), ex.job.Meter_Index > 0);
+            QCOMPARE(last.contains(QStringLiteral("pressure_at_fixture")), ex.job.Pressure_Evaluated);
+            if (!ex.job.Pressure_Evaluated)
+                continue;
+            QCOMPARE(evaluations, std::min(ex.job.Upsize_Count, 3));
+            QCOMPARE(last.value(QStringLiteral("loss_meter")), ex.job.Loss_Meter);
+            QCOMPARE(last.value(QStringLiteral("loss_service_1")), ex.job.Loss_Service_1);
+            QCOMPARE(last.value(QStringLiteral("loss_service_2")), ex.job.Loss_Service_2);
+            QCOMPARE(last.value(QStringLiteral("pressure_after_meter")), ex.job.Pressure_After_Meter);
+            QCOMPARE(last.value(QStringLiteral("a_value")), ex.job.A_Value);
+            QCOMPARE(last.value(QStringLiteral("loss_plumbing")), ex.job.Loss_Plumbing);
+            QCOMPARE(last.value(QStringLiteral("pressure_at_fixture")), ex.job.Pressure_At_Fixture);
+            // Each term of the chain adds up from its recorded inputs.
+            for (const Trace_Step &s : out.Trace) {
+                if (s.Key != QStringLiteral("pressure_at_fixture"))
+                    continue;
+                const auto in = [&](int i) { return s.Inputs[i].Value; };
+                QVERIFY(std::fabs(in(0) - in(1) - in(2) - in(3) - in(4) / 2.31 - s.Result) < 1e-6);
+            }
+        }
+    }
+
+    void Pressure_Profile_Stations_data()
+    {
+        QTest::addColumn<QString>("location");
+        QTest::addColumn<bool>("pressure");
+        QTest::newRow("inside") << "Inside" << true;
+        QTest::newRow("outside") << "Outside" << true;
+        QTest::newRow("no evaluation") << "Inside" << false;
+    }
+    void Pressure_Profile_Stations()
+    {
+        QFETCH(QString, location);
+        QFETCH(bool, pressure);
+        Example ex;
+        ex.job.Meter_Location = location;
+        ex.job.Use_Pressure = pressure;
+        ex.job.Pressure_Treatment = QStringLiteral("3");
+        ex.Run();
+        const QVector<Profile_Station> st = Pressure_Profile(ex.job);
+        if (!pressure) {
+            QVERIFY(st.isEmpty());
+            return;
+        }
+        QCOMPARE(st.size(), 8);
+        QCOMPARE(st.first().Pressure, 60.0);
+        double after_meter = 0;
+        for (int i = 1; i < st.size(); ++i) {
+            QVERIFY(std::fabs(st[i - 1].Pressure - st[i].Drop - st[i].Pressure) < 1e-12);
+            if (st[i].Name == QStringLiteral("Meter elevation"))
+                after_meter = st[i].Pressure;
+        }
+        // The worked example: the meter's 5 psi, the station after the meter's
+        // elevation holds the pressure after the meter, the last one the fixture's.
+        QVERIFY(std::fabs(after_meter - ex.job.Pressure_After_Meter) < 1e-9);
+        QVERIFY(std::fabs(st.last().Pressure - ex.job.Pressure_At_Fixture) < 1e-9);
+        QVERIFY(std::fabs(st.last().Pressure - (34.64 - 3)) < 0.005);
     }
 
     void Meter_Loss_Curve_data()
