@@ -300,7 +300,11 @@ Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table, cons
     Calc_Outcome out;
     Clear_Results(job);
 
-    job.Fixture_Units = Finite(Total_Fixture_Units(job, Table_In_Force(job, private_table, public_table)));
+    // A total past the largest double (huge counts or flows) is not a result:
+    // it takes the too-many-fixtures path rather than being shown as 0.
+    const double units = Total_Fixture_Units(job, Table_In_Force(job, private_table, public_table));
+    const bool units_finite = std::isfinite(units);
+    job.Fixture_Units = Finite(units);
     job.Fixture_Units_Text = Format_Number(job.Fixture_Units, Number_Pattern::Optional_1);
 
     out.Trace << Trace_Step{QStringLiteral("fixture_units"), QStringLiteral("Fixture units"),
@@ -308,7 +312,9 @@ Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table, cons
                             QStringLiteral("FU"), 0};
 
     double flow = 0;
-    if (Design_Flow_Of(job.Fixture_Units, job.Flush_Type, conversion, job.Irrigation_Flow, job.NoteA_Flow, flow)) {
+    if (units_finite
+        && Design_Flow_Of(job.Fixture_Units, job.Flush_Type, conversion, job.Irrigation_Flow, job.NoteA_Flow, flow)
+        && std::isfinite(flow)) {
         job.Design_Flow = flow;
         job.Design_Flow_Text = Format_Number(flow, Number_Pattern::Optional_1) + QStringLiteral(" gpm");
     } else {

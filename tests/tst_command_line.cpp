@@ -75,7 +75,7 @@ private slots:
     void initTestCase()
     {
         if (!QFile::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/Table-1.dat")))
-            QSKIP("shipped data files are not beside the test");
+            QFAIL("shipped data files are not beside the test");
         settings_ = dir_.filePath(QStringLiteral("settings.ini"));
     }
 
@@ -207,7 +207,7 @@ private slots:
     {
         const QString sample = QCoreApplication::applicationDirPath() + QStringLiteral("/Sample.qvl");
         if (!QFile::exists(sample))
-            QSKIP("no sample job");
+            QFAIL("no sample job");
         const Run text = Command({QStringLiteral("--calc"), sample}, settings_);
         QCOMPARE(text.status, 0);
         const QStringList lines = text.out.split(u'\n');
@@ -259,7 +259,7 @@ private slots:
     {
         const QString sample = QCoreApplication::applicationDirPath() + QStringLiteral("/Sample.qvl");
         if (!QFile::exists(sample))
-            QSKIP("no sample job");
+            QFAIL("no sample job");
         QTemporaryDir out;
         const QString path = out.filePath(QStringLiteral("r.prn"));
         const Run r = Command({QStringLiteral("--report"), sample, QStringLiteral("-o"), path}, settings_);

@@ -106,7 +106,7 @@ private slots:
     void initTestCase()
     {
         if (!QFile::exists(Program_Folder() + QStringLiteral("/Table-1.dat")))
-            QSKIP("shipped data files are not beside the test");
+            QFAIL("shipped data files are not beside the test");
     }
 
     void Startup_Applies_Factory_Settings()
@@ -365,7 +365,7 @@ private slots:
     {
         const QString sample = Program_Folder() + QStringLiteral("/Sample.qvl");
         if (!QFile::exists(sample))
-            QSKIP("no sample job beside the test");
+            QFAIL("no sample job beside the test");
         Window w(sample);
         QCOMPARE(w.main->State.Job_File_Name, sample);
         QVERIFY(w.main->State.Load_Command.isEmpty());
