@@ -329,8 +329,15 @@ bool Is_Command_Line_Run(int argc, char **argv)
 int Run_Command_Line(const QStringList &args, const QString &program_folder, FILE *out, FILE *err,
                      const QString &settings_file)
 {
-    if (args.contains(QStringLiteral("--check-update")))
-        return Run_Check_Update(args.mid(args.value(0).startsWith(u'-') ? 0 : 1), program_folder, Default_Server_Name, out, err);
+    if (args.contains(QStringLiteral("--check-update"))) {
+        // The settings' "Server Name" unless --source names another; never written.
+        const Settings_Store store = settings_file.isEmpty() ? Settings_Store() : Settings_Store(settings_file);
+        Settings_Fields settings;
+        if (!Load_Complete_Configuration(store, settings))
+            settings = Settings_Fields::Factory();
+        const QString server = settings.ServerName.isEmpty() ? Default_Server_Name : settings.ServerName;
+        return Run_Check_Update(args.mid(args.value(0).startsWith(u'-') ? 0 : 1), program_folder, server, out, err);
+    }
     const Arguments a = Parse(args);
     if (!a.error.isEmpty()) {
         Print(err, QStringLiteral("Quorvel: %1\n\n").arg(a.error) + QString::fromLatin1(Usage_Text));
