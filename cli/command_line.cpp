@@ -6,6 +6,8 @@
 #include "report.h"
 #include "settings_store.h"
 #include "text_codec.h"
+#include "update_commands.h"
+#include "sizing_job.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -37,6 +39,9 @@ const char *const Usage_Text =
     "  Quorvel --report JOB.qvl [--data-dir DIR] [--meter-list FILE] [-o FILE]\n"
     "      Write the calculation report of the job to FILE or to standard output;\n"
     "      the messages of the sizing go to standard error.\n"
+    "  Quorvel --check-update [--source S] [--timeout SECONDS]\n"
+    "      Compare the program, tables and meter lists with the update source;\n"
+    "      exit 0 nothing newer, 100 something newer, 1 source unreadable.\n"
     "  Quorvel --help       Show this text.\n"
     "  Quorvel --version    Show the program version.\n"
     "\n"
@@ -359,7 +364,7 @@ int Run_Report(const Arguments &a, const Program_State &prepared, FILE *out, FIL
 bool Is_Command_Line_Run(int argc, char **argv)
 {
     for (int i = 1; i < argc; ++i) {
-        for (const char *command : {"--calc", "--report", "--help", "-h", "--version"}) {
+        for (const char *command : {"--calc", "--report", "--help", "-h", "--version", "--check-update"}) {
             if (std::strcmp(argv[i], command) == 0)
                 return true;
         }
@@ -370,6 +375,15 @@ bool Is_Command_Line_Run(int argc, char **argv)
 int Run_Command_Line(const QStringList &args, const QString &program_folder, FILE *out, FILE *err,
                      const QString &settings_file)
 {
+    if (args.contains(QStringLiteral("--check-update"))) {
+        // The settings' "Server Name" unless --source names another; never written.
+        const Settings_Store store = settings_file.isEmpty() ? Settings_Store() : Settings_Store(settings_file);
+        Settings_Fields settings;
+        if (!Load_Complete_Configuration(store, settings))
+            settings = Settings_Fields::Factory();
+        const QString server = settings.ServerName.isEmpty() ? Default_Server_Name : settings.ServerName;
+        return Run_Check_Update(args.mid(args.value(0).startsWith(u'-') ? 0 : 1), program_folder, server, out, err);
+    }
     const Arguments a = Parse(args);
     if (!a.error.isEmpty()) {
         Print(err, QStringLiteral("Quorvel: %1\n\n").arg(a.error) + QString::fromLatin1(Usage_Text));

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+
+// Quorvel --check-update [--source S] [--timeout SECONDS]
+// Prints the program, Table-1..3 and every meter list with the version here,
+// the version at the source and "newer" where the source's is newer.
+// Exit status 0 nothing newer, 100 something newer, 1 the source or its
+// manifest could not be read, 2 a usage error.
+int Run_Check_Update(const QStringList &args, const QString &program_folder, const QString &default_source,
+                     FILE *out, FILE *err);
