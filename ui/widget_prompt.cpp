@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QGuiApplication>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -71,6 +73,17 @@ void Widget_Prompt::Fit_File_Dialog(QFileDialog &dialog)
         size = size.boundedTo(room);
     }
     dialog.resize(size);
+    // Qt's own dialog sizes its detail columns for its default font; let
+    // size, type and date take the width their text needs, the name the rest.
+    for (QTreeView *view : dialog.findChildren<QTreeView *>()) {
+        QHeaderView *header = view->header();
+        if (header->count() < 4)
+            continue;
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < header->count(); ++column)
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
 }
 
 QString Widget_Prompt::Choose_File(bool save, const QString &folder, const QString &file_name,
