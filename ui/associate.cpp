@@ -144,7 +144,7 @@ QString Cla_Associate::Desktop_Entry_Text() const
         program = u'"' + program + u'"';
     }
     QString icon = DefaultIcon.section(u',', 0, 0);
-    const QString name = QFileInfo(AppCommand).completeBaseName();
+    const QString name = App_Name.isEmpty() ? QFileInfo(AppCommand).completeBaseName() : App_Name;
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
                           "Name=%1\n"
@@ -153,7 +153,7 @@ QString Cla_Associate::Desktop_Entry_Text() const
                           "Icon=%4\n"
                           "MimeType=%5;\n"
                           "Terminal=false\n"
-                          "Categories=Engineering;\n")
+                          "Categories=Science;Engineering;\n")
         .arg(name, Title, program, icon, Mime_Type());
 }
 
@@ -178,4 +178,30 @@ Cla_Associate::Error Cla_Associate::Associate()
     apps.close();
     Write_If_Changed(Default_Apps_Path(), With_Default(old, Mime_Type(), Desktop_Entry_Name()));
     return {};
+}
+
+Cla_Associate Quorvel_Association(const QString &program_file)
+{
+    Cla_Associate a;
+    a.Title = QStringLiteral("Quorvel Data File");
+    a.Class = QStringLiteral("Quorvel_File");
+    a.Extension = QStringLiteral(".qvl");
+    a.AppCommand = program_file;
+    a.DefaultIcon = Quorvel_Icon(program_file);
+    a.App_Name = QStringLiteral("Quorvel");
+    return a;
+}
+
+QString Quorvel_Icon(const QString &program_file)
+{
+    const QString theme_icon = QStringLiteral("/icons/hicolor/scalable/apps/quorvel.svg");
+    QStringList data_dirs = {Data_Home()};
+    const QString dirs = qEnvironmentVariable("XDG_DATA_DIRS");
+    data_dirs << (dirs.isEmpty() ? QStringLiteral("/usr/local/share:/usr/share") : dirs).split(u':', Qt::SkipEmptyParts);
+    for (const QString &dir : data_dirs) {
+        if (QFileInfo(dir + theme_icon).isFile())
+            return QStringLiteral("quorvel");
+    }
+    const QString beside = QFileInfo(program_file).absolutePath() + QStringLiteral("/quorvel.svg");
+    return QFileInfo(beside).isFile() ? beside : program_file;
 }

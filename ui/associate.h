@@ -13,7 +13,8 @@ public:
     QString Class;       // class name: "Quorvel_File"
     QString Extension;   // with its dot: ".qvl"
     QString AppCommand;  // the program that opens such files
-    QString DefaultIcon; // program path, comma, icon index
+    QString DefaultIcon; // icon name or file, optionally followed by a comma and an icon index
+    QString App_Name;    // the name desktops show; the program file's name when empty
 
     struct Error {
         int Number = 0; // 0: no error
@@ -38,3 +39,13 @@ public:
     QString Mime_Package_Text() const;
     QString Desktop_Entry_Text() const;
 };
+
+// Quorvel's own job-file type, registered by the program at each start and by
+// the installer: "Quorvel Data File", *.qvl, opened by the program file.
+Cla_Associate Quorvel_Association(const QString &program_file);
+
+// The icon the desktop entry names: the theme name "quorvel" when the hicolor
+// theme holds it (under XDG_DATA_HOME or one of XDG_DATA_DIRS), otherwise
+// "quorvel.svg" in the program's folder when it is there, otherwise the
+// program file itself.
+QString Quorvel_Icon(const QString &program_file);

@@ -197,12 +197,7 @@ void Frm_Main::Startup_Sequence()
     State.Current_Path = State.Settings.Default_Path;
 
     if (options_.Register_File_Type) {
-        Cla_Associate associate;
-        associate.Title = QStringLiteral("Quorvel Data File");
-        associate.Class = QStringLiteral("Quorvel_File");
-        associate.Extension = QStringLiteral(".qvl");
-        associate.AppCommand = QCoreApplication::applicationFilePath();
-        associate.DefaultIcon = QCoreApplication::applicationFilePath() + QStringLiteral(",0");
+        Cla_Associate associate = Quorvel_Association(QCoreApplication::applicationFilePath());
         associate.Associate(); // a failing registration does not stop the program
     }
 

@@ -14,6 +14,7 @@ int main(int argc, char **argv)
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("quorvel"));
     Frm_Main::Start_Options options;
     options.Program_Folder = QCoreApplication::applicationDirPath();
     const QStringList args = QCoreApplication::arguments().mid(1);
