@@ -42,6 +42,8 @@ const char *const Usage_Text =
     "  Quorvel --check-update [--source S] [--timeout SECONDS]\n"
     "      Compare the program, tables and meter lists with the update source;\n"
     "      exit 0 nothing newer, 100 something newer, 1 source unreadable.\n"
+    "      A copy in a folder you cannot change (a system install) is updated by\n"
+    "      the system's package manager: it says so, compares nothing, exits 0.\n"
     "  Quorvel --help       Show this text.\n"
     "  Quorvel --version    Show the program version.\n"
     "\n"
@@ -376,6 +378,10 @@ int Run_Command_Line(const QStringList &args, const QString &program_folder, FIL
                      const QString &settings_file)
 {
     if (args.contains(QStringLiteral("--check-update"))) {
+        if (!Program_Folder_Writable(program_folder)) { // a system install: its package manager updates it
+            Print(out, Package_Managed_Update_Text(App_Path_Of(program_folder)) + u'\n');
+            return 0;
+        }
         // The settings' "Server Name" unless --source names another; never written.
         const Settings_Store store = settings_file.isEmpty() ? Settings_Store() : Settings_Store(settings_file);
         Settings_Fields settings;

@@ -235,7 +235,7 @@ QString Report_Text(Program_State &state, Calc_Outcome *outcome)
 
 QString Report_Path(const Program_State &state)
 {
-    return state.Program_File(Report_File_Name);
+    return state.Document_File(Report_File_Name);
 }
 
 bool Write_Report(Program_State &state, const QString &path, QString *error, Calc_Outcome *outcome)

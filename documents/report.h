@@ -38,7 +38,9 @@ QStringList Wrap_Note(const QString &note);
 // *outcome when given; nothing is shown here.
 QString Report_Text(Program_State &state, Calc_Outcome *outcome = nullptr);
 
-// Where Print Preview writes the report: App_Path + "/Quorvel.prn".
+// Where Print Preview writes the report: App_Path + "/Quorvel.prn", or
+// "Quorvel.prn" in the user's data folder when the program folder cannot be
+// written (Document_Path).
 QString Report_Path(const Program_State &state);
 
 // Runs Calculate and writes the report to a file, replacing it as a whole

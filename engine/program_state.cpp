@@ -1,5 +1,10 @@
 #include "program_state.h"
 
+#include <QDir>
+#include <QFileInfo>
+
+#include <unistd.h>
+
 Calc_Outcome Program_State::Calculate_Job()
 {
     return Calculate(Job, Table1, Table2, Table3, Meters, Settings.Sound1);
@@ -15,6 +20,36 @@ QString Program_State::Program_File(const QString &name) const
     return App_Path + u'/' + name;
 }
 
+QString Program_State::Document_File(const QString &name) const
+{
+    return Document_Path.isEmpty() ? Program_File(name) : Document_Path + u'/' + name;
+}
+
+bool Program_Folder_Writable(const QString &program_folder)
+{
+    const QString folder = program_folder.isEmpty() ? QStringLiteral("/") : program_folder;
+    // access() answers for this user, and says no on a read-only mount even to root.
+    return QFileInfo(folder).isDir() && ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
+}
+
+QString Package_Managed_Update_Text(const QString &program_folder)
+{
+    return QStringLiteral("Quorvel is installed in %1, which you cannot change: this copy is updated by the "
+                          "system's package manager. Nothing was changed.")
+        .arg(program_folder.isEmpty() ? QStringLiteral("/") : program_folder);
+}
+
+QString Document_Folder(const QString &program_folder)
+{
+    if (Program_Folder_Writable(program_folder))
+        return App_Path_Of(program_folder);
+    const QString data_home = qEnvironmentVariable("XDG_DATA_HOME");
+    const QString folder =
+        (data_home.isEmpty() ? QDir::homePath() + QStringLiteral("/.local/share") : data_home) + QStringLiteral("/Quorvel");
+    QDir().mkpath(folder);
+    return folder;
+}
+
 QString App_Path_Of(const QString &folder)
 {
     QString path = folder;
@@ -26,6 +61,8 @@ QString App_Path_Of(const QString &folder)
 void Set_Program_Paths(Program_State &state, const QString &program_folder)
 {
     state.App_Path = App_Path_Of(program_folder);
+    const QString documents = Document_Folder(program_folder);
+    state.Document_Path = documents == state.App_Path ? QString() : documents;
     state.File1 = state.Program_File(QStringLiteral("Table-1.dat"));
     state.File2 = state.Program_File(QStringLiteral("Table-2.dat"));
     state.File3 = state.Program_File(QStringLiteral("Table-3.dat"));

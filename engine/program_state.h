@@ -12,6 +12,10 @@
 struct Program_State {
     QString Version = Program_Version;
     QString App_Path; // the program folder without a trailing "/"; "" at the root
+    // Where the program writes its own documents (the report, License.txt,
+    // Version.txt): empty for the program folder, otherwise the user's data
+    // folder, when the program folder cannot be written (a system install).
+    QString Document_Path;
     QString File1, File2, File3, File5;
 
     Settings_Fields Settings;
@@ -37,11 +41,27 @@ struct Program_State {
     Grid_View Refresh_Grid();
     // Full path of a file in the program folder.
     QString Program_File(const QString &name) const;
+    // Full path of a document the program writes: in Document_Path when set,
+    // else in the program folder.
+    QString Document_File(const QString &name) const;
 };
 
 // The program folder as the program uses it: without a trailing "/", and
 // the root folder as the empty text (so a file there is "/Table-1.dat").
 QString App_Path_Of(const QString &folder);
+
+// True when this user may create and replace files in the program folder.
+// A system install (a package under /usr) is read-only for its users.
+bool Program_Folder_Writable(const QString &program_folder);
+
+// What Check for Update says, instead of updating, on an install whose
+// program folder cannot be written.
+QString Package_Managed_Update_Text(const QString &program_folder);
+
+// The folder the program writes its own documents into: the program folder
+// when it can be written, otherwise XDG_DATA_HOME/Quorvel
+// (~/.local/share/Quorvel), which is created.
+QString Document_Folder(const QString &program_folder);
 
 // Startup steps that need no window: paths, version, command line.
 void Set_Program_Paths(Program_State &state, const QString &program_folder);

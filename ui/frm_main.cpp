@@ -434,6 +434,10 @@ void Frm_Main::Open_Options()
     host.Set_Meter = [this] { Set_Meter(); };
     host.Open_Settings_Store = [this] { return Open_Settings_Store(); };
     host.Check_For_Update = [this](QWidget *parent) {
+        if (!Program_Folder_Writable(State.App_Path)) { // a system install: its package manager updates it
+            prompt_->Show_Message(Package_Managed_Update_Text(State.App_Path));
+            return;
+        }
         for (auto *old : parent->findChildren<Frm_Update *>())
             delete old;
         Frm_Update::Local_State local{State.Settings.ServerName, State.App_Path, State.Version,
@@ -480,21 +484,23 @@ void Frm_Main::Show_Help()
 void Frm_Main::Show_License()
 {
     QString error;
-    if (!Write_License(State.App_Path, &error)) {
+    const QString license = State.Document_File(QStringLiteral("License.txt"));
+    if (!Write_License(QFileInfo(license).path(), &error)) {
         prompt_->Show_Message(QStringLiteral("License.txt could not be written to the program folder: %1").arg(error));
         return;
     }
-    View_File(State.Program_File(QStringLiteral("License.txt")));
+    View_File(license);
 }
 
 void Frm_Main::Show_Version_Information()
 {
     QString error;
-    if (!Write_Version_Information(State.App_Path, &error)) {
+    const QString version = State.Document_File(QStringLiteral("Version.txt"));
+    if (!Write_Version_Information(QFileInfo(version).path(), &error)) {
         prompt_->Show_Message(QStringLiteral("Version.txt could not be written to the program folder: %1").arg(error));
         return;
     }
-    View_File(State.Program_File(QStringLiteral("Version.txt")));
+    View_File(version);
 }
 
 bool Frm_Main::eventFilter(QObject *watched, QEvent *event)
