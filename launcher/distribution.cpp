@@ -90,7 +90,9 @@ Frm_Distribution::Frm_Distribution(const QString &folder, std::function<QString(
             const QString at = folder_ + u'/';
             switch (i) {
             case 0: {
-                const QString error = run(at + QStringLiteral("setup"), 1);
+                // Quoted, so that a medium mounted under a name with blanks starts
+                // its own setup, in its own folder.
+                const QString error = run(u'"' + at + QStringLiteral("setup") + u'"', 1);
                 if (!error.isEmpty())
                     message(QStringLiteral("Setup could not be started: %1").arg(error));
                 break;
@@ -111,8 +113,13 @@ Frm_Distribution::Frm_Distribution(const QString &folder, std::function<QString(
                 break;
             }
             case 4:
-                run(QStringLiteral("QV-Help.htm"), 4); // every failure is ignored
+            {
+                // The medium's help page, wherever the launcher was started from.
+                const QString error = run(u'"' + at + QStringLiteral("QV-Help.htm") + u'"', 4);
+                if (!error.isEmpty())
+                    message(QStringLiteral("QV-Help.htm could not be opened: %1").arg(error));
                 break;
+            }
             default:
                 accept();
             }

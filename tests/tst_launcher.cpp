@@ -1,4 +1,8 @@
 #include "distribution.h"
+#include "shell_run.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <QFile>
 #include <QLabel>
@@ -66,12 +70,71 @@ private slots:
         QCOMPARE(window.Lab_Version->text(), QStringLiteral("1.02.0808  "));
         for (const char *name : {"Button_Setup", "Button_Version", "Button_License", "Button_Help", "Button_Update"})
             window.findChild<QPushButton *>(QLatin1String(name))->click();
-        QCOMPARE(runs, (QStringList{dir.path() + QStringLiteral("/setup|1"),
+        QCOMPARE(runs, (QStringList{QStringLiteral("\"%1/setup\"|1").arg(dir.path()),
                                     QStringLiteral("notepad.exe \"%1/Version.txt\"|1").arg(dir.path()),
                                     QStringLiteral("notepad.exe \"%1/License.txt\"|1").arg(dir.path()),
-                                    QStringLiteral("QV-Help.htm|4")}));
+                                    QStringLiteral("\"%1/QV-Help.htm\"|4").arg(dir.path())}));
         QCOMPARE(messages.size(), 1);
         QVERIFY(messages.first().startsWith(QStringLiteral("To update an existing installed version of Quorvel")));
+    }
+
+    // A button whose program or document cannot be started says so.
+    void Failures_Are_Reported_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("setup") << "Button_Setup" << "Setup could not be started: gone";
+        QTest::newRow("version") << "Button_Version" << "Version.txt could not be opened: gone";
+        QTest::newRow("license") << "Button_License" << "License.txt could not be opened: gone";
+        QTest::newRow("help") << "Button_Help" << "QV-Help.htm could not be opened: gone";
+    }
+    void Failures_Are_Reported()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        QStringList messages;
+        Frm_Distribution window(
+            dir.path(), [](const QString &, int) { return QStringLiteral("gone"); },
+            [&messages](const QString &m) { messages << m; });
+        window.findChild<QPushButton *>(button)->click();
+        QCOMPARE(messages, QStringList{message});
+    }
+
+    // With the real launcher of programs: setup on a medium whose path holds
+    // blanks is the medium's own and runs in the medium's folder, not in
+    // the folder above it.
+    void Setup_Runs_In_The_Medium_Folder()
+    {
+        QTemporaryDir base;
+        QVERIFY(QDir().mkpath(base.filePath(QStringLiteral("CD ROM/disc 1"))));
+        const QString medium = base.filePath(QStringLiteral("CD ROM/disc 1"));
+        const QString trap = base.filePath(QStringLiteral("CD"));
+        for (const QString &script : {medium + QStringLiteral("/setup"), trap}) {
+            QFile f(script);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray("#!/bin/sh\npwd > \"") + QFile::encodeName(base.path()) + "/ran-" +
+                    (script == trap ? "trap" : "setup") + "\"\n");
+            f.close();
+            QVERIFY(f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        }
+        QStringList messages;
+        Frm_Distribution window(
+            medium,
+            [](const QString &command, int show) {
+                QString error;
+                Shell_Run(command, show, &error);
+                return error;
+            },
+            [&messages](const QString &m) { messages << m; });
+        window.findChild<QPushButton *>(QStringLiteral("Button_Setup"))->click();
+        const QString ran = base.filePath(QStringLiteral("ran-setup"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(ran).size() > 0, 10000);
+        QFile f(ran);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromLocal8Bit(f.readAll()).trimmed(), medium);
+        QVERIFY(!QFileInfo::exists(base.filePath(QStringLiteral("ran-trap"))));
+        QCOMPARE(messages, QStringList());
     }
 };
 
