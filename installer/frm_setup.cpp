@@ -43,6 +43,7 @@ Frm_Setup::Frm_Setup(const QString &setup_folder, const QString &prefix, bool un
     Txt_Log = new QPlainTextEdit;
     Txt_Log->setObjectName(QStringLiteral("Txt_Log"));
     Txt_Log->setReadOnly(true);
+    Txt_Log->setPlaceholderText(QStringLiteral("What setup did will be listed here."));
     Txt_Log->setMinimumHeight(110);
 
     Button_Install = new QPushButton(QStringLiteral("Install"));

@@ -296,7 +296,7 @@ Setup_Result Setup_Install(const Setup_Paths &p)
     r.Done << (r.Upgrade ? QStringLiteral("Upgraded the program folder %1 (%2 files); your settings and job "
                                           "files were kept.")
                          : QStringLiteral("Installed the program folder %1 (%2 files)."))
-                  .arg(p.Prefix)
+                  .arg(Home_Short(p.Prefix))
                   .arg(names.size());
 
     // 3. The icon into the user's hicolor theme.

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
@@ -79,8 +80,11 @@ Frm_Distribution::Frm_Distribution(const QString &folder, std::function<QString(
     layout->addWidget(picture, 0, 0, 3, 1);
     layout->addWidget(title, 0, 1, 1, 2);
     layout->addWidget(media, 1, 1, 1, 2);
-    layout->addWidget(new QLabel(QStringLiteral("v.")), 2, 1);
-    layout->addWidget(Lab_Version, 2, 2);
+    auto *version = new QHBoxLayout; // "v." and the release read side by side
+    version->addWidget(new QLabel(QStringLiteral("v.")));
+    version->addWidget(Lab_Version);
+    version->addStretch(1);
+    layout->addLayout(version, 2, 1, 1, 2);
     const QStringList names = {"Setup", "Update", "Version", "License", "Help", "Exit"};
     for (int i = 0; i < names.size(); ++i) {
         auto *b = new QPushButton(names[i]);

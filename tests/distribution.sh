@@ -11,7 +11,7 @@ build="$(cd "$1" && pwd)"
 work="$(mktemp -d)"
 medium="$work/CD ROM/QUORVEL disc"
 mounted=""
-cleanup() { [ -n "$mounted" ] && umount "$medium"; rm -rf "$work"; }
+cleanup() { [ -n "$mounted" ] && umount "$medium"; chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 for tool in xorriso minisign xdg-mime desktop-file-validate update-mime-database; do
