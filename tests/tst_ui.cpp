@@ -7,6 +7,7 @@
 #include "frm_diagram.h"
 #include "frm_pressure.h"
 #include "reference_dialogs.h"
+#include "frm_update.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,6 +25,9 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <QProcess>
+
+#include <unistd.h>
 #include <QtTest>
 
 namespace {
@@ -71,10 +75,11 @@ struct Window {
     QStringList launched;
     std::unique_ptr<Frm_Main> main;
 
-    explicit Window(const QString &command_line = QString(), bool splash = false)
+    explicit Window(const QString &command_line = QString(), bool splash = false,
+                    const QString &program_folder = Program_Folder())
     {
         Frm_Main::Start_Options o;
-        o.Program_Folder = Program_Folder();
+        o.Program_Folder = program_folder;
         o.Command_Line = command_line;
         o.Show_Splash = splash;
         o.Register_File_Type = false;
@@ -575,6 +580,59 @@ private slots:
         details.reject(); // Cancel discards the switch to outside
         QCOMPARE(job.Meter_Location, QStringLiteral("Inside"));
         QCOMPARE(flag, 0);
+    }
+
+    // A system install (a program folder this user cannot write): Check for
+    // Update says the package manager updates it and opens no update dialog;
+    // License and Print Preview write into the user's data folder.
+    void System_Install()
+    {
+        QTemporaryDir base;
+        const QString copy = base.filePath(QStringLiteral("copy")), folder = base.filePath(QStringLiteral("usr lib quorvel"));
+        QVERIFY(QDir().mkpath(copy) && QDir().mkpath(folder));
+        for (const QString &name : QDir(Program_Folder()).entryList({QStringLiteral("*.dat"), QStringLiteral("*.mtr")}))
+            QVERIFY(QFile::copy(Program_Folder() + u'/' + name, copy + u'/' + name));
+        bool mounted = false;
+        if (::geteuid() == 0) {
+            mounted = QProcess::execute(QStringLiteral("mount"), {QStringLiteral("--bind"), copy, folder}) == 0;
+            QVERIFY(mounted);
+            QCOMPARE(QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("remount,bind,ro"), folder}), 0);
+        } else {
+            QVERIFY(QDir().rmdir(folder) && QFile::link(copy, folder));
+            QVERIFY(QFile::setPermissions(copy, QFile::ReadOwner | QFile::ExeOwner));
+        }
+        const auto restore = qScopeGuard([&] {
+            if (mounted)
+                QProcess::execute(QStringLiteral("umount"), {folder});
+            QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        });
+        const QByteArray saved = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(base.filePath(QStringLiteral("data"))));
+        const auto env = qScopeGuard([&saved] { qputenv("XDG_DATA_HOME", saved); });
+
+        Window w(QString(), false, folder);
+        const QString documents = base.filePath(QStringLiteral("data/Quorvel"));
+        QCOMPARE(w.main->State.Document_Path, documents);
+        QVERIFY(!w.main->State.Meters.Description.isEmpty()); // the tables still come from the program folder
+        w.main->Open_Options();
+        auto *options = w.main->findChild<Frm_Options *>();
+        QVERIFY(options);
+        w.prompt.Messages.clear();
+        options->findChild<QPushButton *>(QStringLiteral("Button_Update"))->click();
+        QCOMPARE(w.prompt.Messages.size(), 1);
+        QVERIFY2(w.prompt.Messages.first().contains(QStringLiteral("system's package manager")),
+                 qPrintable(w.prompt.Messages.first()));
+        QVERIFY(!w.main->findChild<Frm_Update *>());
+        options->close();
+
+        w.launched.clear();
+        w.main->Show_License();
+        QVERIFY(QFileInfo(documents + QStringLiteral("/License.txt")).size() > 0);
+        QCOMPARE(w.launched.size(), 1);
+        QVERIFY2(w.launched.first().contains(documents + QStringLiteral("/License.txt")), qPrintable(w.launched.first()));
+        w.main->Print_Preview();
+        QVERIFY(QFileInfo(documents + QStringLiteral("/Quorvel.prn")).size() > 0);
+        QCOMPARE(QDir(copy).entryList({QStringLiteral("*.txt"), QStringLiteral("*.prn")}), QStringList());
     }
 
     void Options_Load_And_Save()
