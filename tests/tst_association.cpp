@@ -1,6 +1,8 @@
 #include "associate.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -134,6 +136,63 @@ private slots:
         query.start(xdg_mime, {QStringLiteral("query"), QStringLiteral("filetype"), job});
         QVERIFY(query.waitForFinished(20000));
         QCOMPARE(QString::fromUtf8(query.readAllStandardOutput()).trimmed(), QStringLiteral("application/x-quorvel"));
+    }
+
+    // The entry names the theme icon once a theme holds it, else the SVG
+    // beside the program, else the program itself.
+    void Icon_Of_The_Entry_data()
+    {
+        QTest::addColumn<QString>("theme_at"); // "", "data home" or "data dirs"
+        QTest::addColumn<bool>("beside");
+        QTest::addColumn<QString>("expected"); // "theme", "beside" or "program"
+        QTest::newRow("user theme") << "data home" << true << "theme";
+        QTest::newRow("system theme") << "data dirs" << false << "theme";
+        QTest::newRow("beside the program") << "" << true << "beside";
+        QTest::newRow("nowhere") << "" << false << "program";
+    }
+    void Icon_Of_The_Entry()
+    {
+        QFETCH(QString, theme_at);
+        QFETCH(bool, beside);
+        QFETCH(QString, expected);
+        const QString icon_path = QStringLiteral("/icons/hicolor/scalable/apps/quorvel.svg");
+        const QString system = home_.filePath(QStringLiteral("system share"));
+        const QByteArray saved_dirs = qgetenv("XDG_DATA_DIRS");
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(home_.filePath(QStringLiteral("none")) + u':' + system));
+        const auto restore = qScopeGuard([&saved_dirs] { qputenv("XDG_DATA_DIRS", saved_dirs); });
+        const auto touch = [](const QString &path) {
+            QDir().mkpath(QFileInfo(path).path());
+            QFile f(path);
+            return f.open(QIODevice::WriteOnly) && f.write("<svg/>") == 6;
+        };
+        if (theme_at == u"data home")
+            QVERIFY(touch(home_.filePath(QStringLiteral("data")) + icon_path));
+        if (theme_at == u"data dirs")
+            QVERIFY(touch(system + icon_path));
+        const QString program = home_.filePath(QStringLiteral("my apps/Quorvel"));
+        if (beside)
+            QVERIFY(touch(home_.filePath(QStringLiteral("my apps/quorvel.svg"))));
+        const QString want = expected == u"theme"    ? QStringLiteral("quorvel")
+                             : expected == u"beside" ? home_.filePath(QStringLiteral("my apps/quorvel.svg"))
+                                                     : program;
+        QCOMPARE(Quorvel_Icon(program), want);
+        const Cla_Associate type = Quorvel_Association(program);
+        QCOMPARE(type.Mime_Type(), QStringLiteral("application/x-quorvel"));
+        QVERIFY(type.Desktop_Entry_Text().contains(QStringLiteral("\nIcon=") + want + u'\n'));
+        QVERIFY(type.Desktop_Entry_Text().contains(QStringLiteral("\nName=Quorvel\n")));
+    }
+
+    // The registration as written is a valid desktop entry.
+    void Entry_Passes_Desktop_File_Validate()
+    {
+        const QString validate = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+        if (validate.isEmpty())
+            QFAIL("desktop-file-validate is not installed (tools/deps.sh)");
+        QVERIFY(Quorvel_Association(QStringLiteral("/opt/new place/Quorvel")).Associate().Number == 0);
+        QProcess run;
+        run.start(validate, {home_.filePath(QStringLiteral("data/applications/quorvel.desktop"))});
+        QVERIFY(run.waitForFinished(20000));
+        QVERIFY2(run.exitCode() == 0, run.readAllStandardOutput().constData());
     }
 };
 
