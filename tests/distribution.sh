@@ -44,6 +44,9 @@ done
 # The documents on the medium name this release last, as the launcher reads them.
 grep -a '^v\. ' "$build/medium/Version.txt" | tail -1 | grep -q "^v\. $version  " \
   || fail "Version.txt does not end with release $version"
+for f in Version.txt License.txt QV-Help.htm; do
+  cmp -s "$build/medium/$f" "$build/medium/update/$f" || fail "update/$f differs from the medium's $f"
+done
 minisign -V -q -p "$build/medium/program/Quorvel-Update.pub" -m "$build/medium/update/SHA256SUMS" \
   || fail "the update folder is not signed with the key whose public half is in program/"
 

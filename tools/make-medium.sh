@@ -50,7 +50,7 @@ else
        "pair in $build/signing. Do not ship this medium."
   install -m 644 "$build/signing/throwaway.pub" "$medium/program/Quorvel-Update.pub"
 fi
-QUORVEL_BUILD_DIR="$build/bin" bash "$here/tools/make-update-source.sh" "$medium/update" --key "$key" >/dev/null
+QUORVEL_BUILD_DIR="$build/bin" QUORVEL_DOCUMENTS_DIR="$medium" bash "$here/tools/make-update-source.sh" "$medium/update" --key "$key" >/dev/null
 
 iso="$build/Quorvel-$version.iso"
 rm -f "$build"/Quorvel-*.iso

@@ -31,9 +31,16 @@ install -m 755 "$build/Quorvel" "$out/Quorvel"
 for f in Table-1.dat Table-2.dat Table-3.dat QV-Help.htm Sample.qvl; do
   install -m 644 "$here/data/$f" "$out/$f"
 done
+# The documents the program writes, when the caller has them ($QUORVEL_DOCUMENTS_DIR: the medium).
+docs="${QUORVEL_DOCUMENTS_DIR:-}"
+if [ -n "$docs" ] && [ -s "$docs/Version.txt" ] && [ -s "$docs/License.txt" ]; then
+  install -m 644 "$docs/Version.txt" "$out/Version.txt"
+  install -m 644 "$docs/License.txt" "$out/License.txt"
+else
 printf 'Quorvel %s\r\n' "$version" > "$out/Version.txt"
 if [ -f "$here/License.txt" ]; then install -m 644 "$here/License.txt" "$out/License.txt"
 else printf 'Quorvel %s\r\nCopyright the Quorvel developers.\r\n' "$version" > "$out/License.txt"; fi
+fi
 # The progress dialog's clip: the build's when it has one.
 if [ -f "$build/Quorvel.vmf" ]; then install -m 644 "$build/Quorvel.vmf" "$out/Quorvel.zip"
 else (cd "$here/data" && rm -f "$out/Quorvel.zip.part" && tar -cf - Quorvel.wav) > "$out/Quorvel.zip"; fi
