@@ -248,7 +248,17 @@ private slots:
         // The trace: two evaluations, the last one ending on the job's result.
         const QJsonArray trace = o[QStringLiteral("trace")].toArray();
         QVERIFY(!trace.isEmpty());
-        QCOMPARE(trace.first().toObject()[QStringLiteral("result")].toDouble(), 55.25);
+        QJsonObject units_step;
+        double rows_total = 0;
+        for (const QJsonValue &v : trace) {
+            const QJsonObject step = v.toObject();
+            if (step[QStringLiteral("key")].toString() == QStringLiteral("fixture_units"))
+                units_step = step;
+            if (step[QStringLiteral("key")].toString() == QStringLiteral("fixture_row"))
+                rows_total += step[QStringLiteral("result")].toDouble();
+        }
+        QCOMPARE(units_step[QStringLiteral("result")].toDouble(), 55.25);
+        QCOMPARE(rows_total, 55.25);
         const QJsonObject last = trace.last().toObject();
         QCOMPARE(last[QStringLiteral("key")].toString(), QStringLiteral("pressure_at_fixture"));
         QCOMPARE(last[QStringLiteral("evaluation")].toInt(), 2);
