@@ -380,7 +380,7 @@ QString Meter_Comparison_Html(const Calculation_Record &r)
         head << QStringLiteral("Lm psi") << QStringLiteral("Pa psi") << QStringLiteral("Pf psi")
              << QStringLiteral("Pressure");
     head << QString();
-    const QList<int> widths = pressure ? QList<int>{4, 9, 21, 9, 7, 8, 8, 8, 11, 15} : QList<int>{5, 15, 35, 15, 10, 20};
+    const QList<int> widths = pressure ? QList<int>{4, 12, 19, 9, 7, 8, 8, 8, 11, 14} : QList<int>{5, 15, 35, 15, 10, 20};
     h += Table_Open + QStringLiteral("<tr style=\"background-color:#e8edf3\">");
     for (int c = 0; c < head.size(); ++c)
         h += QStringLiteral("<th align=\"left\" width=\"%1%\">%2</th>").arg(widths[c]).arg(head[c]);

@@ -1,6 +1,6 @@
 #include "report_pages.h"
 
-#include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
@@ -31,6 +31,29 @@ double Grid_Step(double range)
             return f * magnitude;
     }
     return 10 * magnitude;
+}
+
+// Writes beside the file and swaps only when every byte reached the disk;
+// the earlier file stays otherwise.
+bool Replace_File(const QString &path, const QByteArray &bytes, QString *error)
+{
+    QSaveFile file(path);
+    const auto fail = [&](const QString &reason) {
+        if (error)
+            *error = reason.isEmpty() ? QStringLiteral("the file could not be written completely") : reason;
+        file.cancelWriting();
+        return false;
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(file.errorString());
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        return fail(file.errorString());
+    if (!file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
 }
 
 QString Psi(double value)
@@ -182,25 +205,15 @@ QImage Pressure_Profile_Image(const QVector<Profile_Station> &stations, double r
 bool Save_Profile_Png(const Calculation_Record &record, const QString &path, const QSize &size, QString *error)
 {
     const QImage image = Pressure_Profile_Image(record.Profile, record.State.Job.Pressure_Fixture.Number(), size);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {
         if (error)
-            *error = file.errorString();
+            *error = QStringLiteral("the picture could not be encoded");
         return false;
     }
-    if (!image.save(&file, "PNG")) {
-        if (error)
-            *error = file.errorString().isEmpty() ? QStringLiteral("the picture could not be written")
-                                                  : file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return Replace_File(path, bytes, error);
 }
 
 void Print_Engineering_Report(const Calculation_Record &record, QPagedPaintDevice &device)
@@ -219,14 +232,12 @@ void Print_Engineering_Report(const Calculation_Record &record, QPagedPaintDevic
 
 bool Write_Engineering_Pdf(const Calculation_Record &record, const QString &path, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
+    // Typeset in memory first: the file is touched only with the whole document.
+    QByteArray bytes;
     {
-        QPdfWriter writer(&file);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
         writer.setPageSize(QPageSize(QPageSize::Letter));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter); // the document keeps 2 cm
         writer.setResolution(300);
@@ -234,10 +245,10 @@ bool Write_Engineering_Pdf(const Calculation_Record &record, const QString &path
         writer.setCreator(QStringLiteral("Quorvel ") + record.State.Version);
         Print_Engineering_Report(record, writer);
     }
-    if (!file.commit()) {
+    if (!bytes.startsWith("%PDF-")) {
         if (error)
-            *error = file.errorString();
+            *error = QStringLiteral("the document could not be typeset");
         return false;
     }
-    return true;
+    return Replace_File(path, bytes, error);
 }
