@@ -298,7 +298,9 @@ void Frm_Main::Show_Outcome(const Calc_Outcome &outcome)
 
 void Frm_Main::Calculate()
 {
-    Show_Outcome(State.Calculate_Job());
+    const Calc_Outcome outcome = State.Calculate_Job();
+    Show_Outcome(outcome);
+    Keep_Calculation(outcome);
 }
 
 void Frm_Main::Play_Sound()
