@@ -76,13 +76,22 @@ Frm_Calc_Details::Frm_Calc_Details(Prompt &prompt, QWidget *parent) : QDialog(pa
     Grid_Compare->setObjectName(QStringLiteral("Grid_Compare"));
     Grid_Compare->setHorizontalHeaderLabels({QStringLiteral("#"), QStringLiteral("Size"), QStringLiteral("Make"),
                                              QStringLiteral("Model"), QStringLiteral("Rating gpm"),
-                                             QStringLiteral("Flow"), QStringLiteral("Meter loss psi"),
-                                             QStringLiteral("After meter psi"), QStringLiteral("At fixture psi"),
+                                             QStringLiteral("Flow"), QStringLiteral("Lm psi"),
+                                             QStringLiteral("Pa psi"), QStringLiteral("Pf psi"),
                                              QStringLiteral("Pressure"), QString()});
+    // The symbols of the steps tab; the header's tooltip says them in words.
+    const QStringList tips{QString(), QString(), QString(), QString(),
+                           QStringLiteral("The meter's rating on the job's flow basis"),
+                           QStringLiteral("Design flow within the rating"), QStringLiteral("Loss through the meter at the design flow"),
+                           QStringLiteral("Pressure after the meter"), QStringLiteral("Pressure at the controlling fixture"),
+                           QStringLiteral("Pressure at the fixture meets the required"), QString()};
+    for (int col = 0; col < Column_Count; ++col)
+        Grid_Compare->horizontalHeaderItem(col)->setToolTip(tips[col]);
     Grid_Compare->verticalHeader()->hide();
     Grid_Compare->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid_Compare->setSelectionBehavior(QAbstractItemView::SelectRows);
     Grid_Compare->horizontalHeader()->setStretchLastSection(true);
+    Grid_Compare->setWordWrap(false);
     compare_layout->addWidget(Grid_Compare, 1);
     Lab_Compare_Why = new QLabel;
     Lab_Compare_Why->setObjectName(QStringLiteral("Lab_Compare_Why"));
@@ -101,7 +110,7 @@ Frm_Calc_Details::Frm_Calc_Details(Prompt &prompt, QWidget *parent) : QDialog(pa
 
     connect(Button_Close, &QPushButton::clicked, this, &QDialog::close);
     connect(Button_Export_Png, &QPushButton::clicked, this, [this] { Export_Profile_Png(); });
-    resize(900, 620);
+    resize(1000, 640);
 }
 
 void Frm_Calc_Details::Show_Record(const Calculation_Record &record)
@@ -156,6 +165,7 @@ void Frm_Calc_Details::Fill_Comparison()
         }
     }
     Grid_Compare->resizeColumnsToContents();
+    Grid_Compare->resizeRowsToContents();
 
     QString why;
     if (c.Rows.isEmpty()) {
