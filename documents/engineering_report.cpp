@@ -482,7 +482,10 @@ QString Engineering_Report_Html(const Calculation_Record &r, const QString &prof
 
     h += Calculation_Steps_Html(r);
 
-    h += QStringLiteral("<h2 style=\"page-break-before: always\">6. Pressure profile</h2>");
+    // The picture and the comparison each take a page of their own; without
+    // a pressure evaluation both are short and follow on.
+    const QString new_page = r.Profile.isEmpty() ? QString() : QStringLiteral(" style=\"page-break-before: always\"");
+    h += QStringLiteral("<h2%1>6. Pressure profile</h2>").arg(new_page);
     if (!r.Profile.isEmpty()) {
         h += QStringLiteral("<p>The pressure from the water main to the controlling fixture, station by station, "
                             "for %1; the dashed line is the required pressure.</p>")
@@ -493,7 +496,7 @@ QString Engineering_Report_Html(const Calculation_Record &r, const QString &prof
     }
     h += Profile_Table_Html(r);
 
-    h += QStringLiteral("<h2 style=\"page-break-before: always\">7. Every meter of the list</h2>");
+    h += QStringLiteral("<h2%1>7. Every meter of the list</h2>").arg(new_page);
     h += Meter_Comparison_Html(r);
 
     if (!job.Note.isEmpty()) {
