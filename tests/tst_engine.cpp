@@ -983,6 +983,56 @@ private slots:
         }
     }
 
+    // The two points of the demand table around a fixture unit total, as
+    // the trace and the engineering report show them.
+    void Demand_Table_Points_data()
+    {
+        QTest::addColumn<double>("units");
+        QTest::addColumn<bool>("tank");
+        QTest::addColumn<bool>("within");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<double>("units_low");
+        QTest::addColumn<double>("flow_low");
+        QTest::addColumn<double>("flow_high");
+        QTest::addColumn<double>("flow");
+        // Table: 10 FU 30/20 gpm, 20 FU 45/35 gpm, 20 FU 50/40 gpm (a repeated point), 40 FU 60/50 gpm.
+        QTest::newRow("below the first row: from the origin") << 5.0 << false << true << 1 << 0.0 << 0.0 << 30.0 << 15.0;
+        QTest::newRow("no fixtures") << 0.0 << false << true << 1 << 0.0 << 0.0 << 30.0 << 0.0;
+        QTest::newRow("on a point") << 10.0 << false << true << 1 << 0.0 << 0.0 << 30.0 << 30.0;
+        QTest::newRow("between, tank column") << 15.0 << true << true << 2 << 10.0 << 20.0 << 35.0 << 27.5;
+        QTest::newRow("between, flushometer column") << 15.0 << false << true << 2 << 10.0 << 30.0 << 45.0 << 37.5;
+        QTest::newRow("past the repeated point") << 30.0 << false << true << 4 << 20.0 << 50.0 << 60.0 << 55.0;
+        QTest::newRow("last point") << 40.0 << true << true << 4 << 20.0 << 40.0 << 50.0 << 50.0;
+        QTest::newRow("beyond the table") << 40.5 << false << false << 0 << 0.0 << 0.0 << 0.0 << 0.0;
+    }
+    void Demand_Table_Points()
+    {
+        QFETCH(double, units);
+        QFETCH(bool, tank);
+        QFETCH(bool, within);
+        QFETCH(int, row);
+        QFETCH(double, units_low);
+        QFETCH(double, flow_low);
+        QFETCH(double, flow_high);
+        QFETCH(double, flow);
+        Flow_Conversion_Table table;
+        table.Rows = {{10, 30, 20}, {20, 45, 35}, {20, 50, 40}, {40, 60, 50}};
+        const Flush_Kind flush = tank ? Flush_Kind::Tank : Flush_Kind::Quick_Flush;
+        const Demand_Lookup d = Demand_Table_Flow(units, flush, table);
+        QCOMPARE(d.Within, within);
+        if (!within)
+            return;
+        QCOMPARE(d.Row, row);
+        QCOMPARE(d.Units_Low, units_low);
+        QCOMPARE(d.Flow_Low, flow_low);
+        QCOMPARE(d.Flow_High, flow_high);
+        QVERIFY(std::fabs(d.Table_Flow - flow) < 1e-12);
+        // The design flow is the table's flow with irrigation and Note A added.
+        double design = 0;
+        QVERIFY(Design_Flow_Of(units, flush, table, QStringLiteral("2"), QStringLiteral("1.5"), design));
+        QVERIFY(std::fabs(design - (flow + 3.5)) < 1e-12);
+    }
+
     void Pressure_Profile_Stations_data()
     {
         QTest::addColumn<QString>("location");
