@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -251,6 +252,26 @@ private slots:
                     last = p.second;
             }
             QVERIFY(Close(last, job[QLatin1String(key)].toDouble()));
+        }
+
+        // The text report of the same job prints the chain with one decimal:
+        // the same numbers.
+        const Run report = Quorvel({QStringLiteral("--report"), sample}, home_.path());
+        QCOMPARE(report.status, 0);
+        const QString report_text = QString::fromLatin1(report.out);
+        const QList<QPair<const char *, const char *>> report_lines = {
+            {"Loss - Service Lateral (Main to CB):", "loss_service_1_psi"},
+            {"Loss - Service Lateral (CB to Meter):", "loss_service_2_psi"},
+            {"Loss - Meter:", "loss_meter_psi"},
+            {"Pressure Available after Meter:", "pressure_after_meter_psi"},
+            {"Calculated A Value Based on Uniform Pressure Calc:", "a_value_psi_per_100ft"},
+            {"Loss - Plumbing to Controlling Fixture (UPC):", "loss_plumbing_psi"},
+            {"Pressure Available at Controlling Fixture:", "pressure_at_fixture_psi"}};
+        for (const auto &[label, key] : report_lines) {
+            const QString line = Section(report_text, QLatin1String(label), QStringLiteral("\r\n"));
+            QVERIFY2(!line.isEmpty(), label);
+            const double printed = line.mid(qsizetype(std::strlen(label))).trimmed().section(u' ', 0, 0).toDouble();
+            QVERIFY2(Close(printed, job[QLatin1String(key)].toDouble(), 1), label);
         }
 
         // The result against the required pressure, with the texts the window shows.
