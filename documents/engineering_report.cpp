@@ -81,7 +81,7 @@ QString Yes_No(bool ok, const QString &yes, const QString &no)
 }
 
 const QString Table_Open = QStringLiteral(
-    "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" style=\"border-collapse:collapse; border-color:#888\" "
+    "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" style=\"border-collapse:collapse; border-color:#888; margin-bottom:6px\" "
     "width=\"99%\">");
 
 QString Header_Row(const QStringList &cells)
