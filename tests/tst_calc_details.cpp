@@ -188,6 +188,17 @@ private slots:
         QVERIFY(details->Grid_Compare->item(job_row, Frm_Calc_Details::Col_Mark)->text().contains(QStringLiteral("Job's meter")));
         QCOMPARE(details->Grid_Compare->item(job_row, Frm_Calc_Details::Col_Pressure)->text(), QStringLiteral("fail"));
 
+        // Print Preview calculates too: an open window follows it, a closed
+        // one stays closed.
+        w.main->State.Job.No_Upsize = Loose_Value::Of_Number(0);
+        w.main->Print_Preview();
+        QCOMPARE(details->Text_Steps->toPlainText(), before);
+        details->close();
+        w.main->State.Job.No_Upsize = Loose_Value::Of_Number(1);
+        w.main->Print_Preview();
+        QVERIFY(!details->isVisible());
+        QVERIFY(w.main->Last_Calculation.State.Job.Pressure_Failed);
+
         // Closed, it opens again on the next Calculate.
         details->close();
         w.main->State.Job.Fixture_Count[0] = QStringLiteral("9");

@@ -369,6 +369,7 @@ void Frm_Main::Print_Preview()
     if (outcome.Play_Sound)
         Play_Sound();
     Show_Results();
+    Keep_Calculation(outcome, false);
 }
 
 void Frm_Main::New_Job()

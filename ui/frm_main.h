@@ -141,7 +141,9 @@ private:
     void Mark_Modified();
     void Play_Sound();
     void Show_Outcome(const Calc_Outcome &outcome);
-    void Keep_Calculation(const Calc_Outcome &outcome);
+    // Keeps the calculation for the details, the printer and the PDF; opens
+    // the details when asked, else refreshes them only when they are open.
+    void Keep_Calculation(const Calc_Outcome &outcome, bool open_details = true);
     QString Launch(const QString &command_line, int show_code);
 
     std::unique_ptr<Ui::Frm_Main> ui_; // the layout, from frm_main.ui

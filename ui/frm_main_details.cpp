@@ -9,10 +9,11 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
-void Frm_Main::Keep_Calculation(const Calc_Outcome &outcome)
+void Frm_Main::Keep_Calculation(const Calc_Outcome &outcome, bool open_details)
 {
     Last_Calculation = Record_Calculation(State, outcome);
-    Show_Calc_Details();
+    if (open_details || (Calc_Details && Calc_Details->isVisible()))
+        Show_Calc_Details();
 }
 
 void Frm_Main::Show_Calc_Details()
