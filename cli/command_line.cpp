@@ -39,6 +39,9 @@ const char *const Usage_Text =
     "  Quorvel --report JOB.qvl [--data-dir DIR] [--meter-list FILE] [-o FILE]\n"
     "      Write the calculation report of the job to FILE or to standard output;\n"
     "      the messages of the sizing go to standard error.\n"
+    "  Quorvel --pdf JOB.qvl [--data-dir DIR] [--meter-list FILE] [-o FILE]\n"
+    "      Write the engineering report of the job as PDF to FILE (default: the job\n"
+    "      file's name with .pdf); the messages of the sizing go to standard error.\n"
     "  Quorvel --check-update [--source S] [--timeout SECONDS]\n"
     "      Compare the program, tables and meter lists with the update source;\n"
     "      exit 0 nothing newer, 100 something newer, 1 source unreadable.\n"
@@ -54,7 +57,7 @@ const char *const Usage_Text =
     "                      chosen in the settings when they hold a complete configuration\n"
     "                      of this version, else AWWA-Standard.mtr.\n"
     "  --json              JSON output for --calc.\n"
-    "  -o FILE             Write the report to FILE (--report).\n"
+    "  -o FILE             Write the report to FILE (--report, --pdf).\n"
     "\n"
     "Exit status: 0 when every job was sized; 1 when a job ended in \"Oops\" or\n"
     "\" [Fail]\"; 2 for a usage error or a job file that cannot be opened (the other\n"
@@ -67,7 +70,7 @@ void Print(FILE *stream, const QString &text)
 }
 
 struct Arguments {
-    enum class Mode { None, Calc, Report, Help, Version } mode = Mode::None;
+    enum class Mode { None, Calc, Report, Pdf, Help, Version } mode = Mode::None;
     QString data_dir;
     QString meter_list;
     QString output;
@@ -102,6 +105,8 @@ Arguments Parse(const QStringList &args)
             set_mode(Arguments::Mode::Calc, arg);
         } else if (arg == u"--report") {
             set_mode(Arguments::Mode::Report, arg);
+        } else if (arg == u"--pdf") {
+            set_mode(Arguments::Mode::Pdf, arg);
         } else if (arg == u"--help" || arg == u"-h") {
             set_mode(Arguments::Mode::Help, arg);
         } else if (arg == u"--version") {
@@ -130,6 +135,12 @@ Arguments Parse(const QStringList &args)
     case Arguments::Mode::Report:
         if (a.jobs.size() != 1)
             a.error = QStringLiteral("--report takes exactly one job file");
+        else if (a.json)
+            a.error = QStringLiteral("--json belongs to --calc");
+        break;
+    case Arguments::Mode::Pdf:
+        if (a.jobs.size() != 1)
+            a.error = QStringLiteral("--pdf takes exactly one job file");
         else if (a.json)
             a.error = QStringLiteral("--json belongs to --calc");
         break;
@@ -261,7 +272,8 @@ QJsonObject Job_Object(const QString &path, const Program_State &state, const QS
 // Reads and sizes one job in a copy of the prepared state. False when the
 // file could not be opened (error says why).
 bool Size_Job(const Program_State &prepared, const QString &path, Program_State &state, QStringList &messages,
-              QString &error, QVector<Trace_Step> &trace)
+              QString &error, QVector<Trace_Step> &trace, Calc_Outcome *calculated = nullptr,
+              QStringList *read_messages = nullptr)
 {
     state = prepared;
     const QFileInfo info(path);
@@ -282,6 +294,10 @@ bool Size_Job(const Program_State &prepared, const QString &path, Program_State 
     const Calc_Outcome outcome = state.Calculate_Job();
     messages += outcome.Messages;
     trace = outcome.Trace;
+    if (calculated)
+        *calculated = outcome;
+    if (read_messages)
+        *read_messages = read.Messages;
     return true;
 }
 
@@ -361,12 +377,44 @@ int Run_Report(const Arguments &a, const Program_State &prepared, FILE *out, FIL
     return Ended_Unsized(state.Job) ? Not_Sized : Sized;
 }
 
+int Run_Pdf(const Arguments &a, const Program_State &prepared, const Pdf_Writer &writer, FILE *err)
+{
+    if (!writer) {
+        Print(err, QStringLiteral("Quorvel: --pdf is not available in this program\n"));
+        return Usage_Or_File_Error;
+    }
+    Program_State state;
+    QStringList messages;
+    QString error;
+    QVector<Trace_Step> trace;
+    const QString &path = a.jobs.first();
+    Calc_Outcome outcome;
+    QStringList read_messages;
+    // Calculate runs once here; the report reads that outcome and recomputes nothing.
+    if (!Size_Job(prepared, path, state, messages, error, trace, &outcome, &read_messages)) {
+        Print(err, QStringLiteral("Quorvel: %1\n").arg(error));
+        return Usage_Or_File_Error;
+    }
+    for (const QString &m : std::as_const(messages))
+        Print(err, QStringLiteral("Message: %1\n").arg(m));
+    QString output = a.output;
+    if (output.isEmpty()) {
+        const QFileInfo job(path);
+        output = job.dir().filePath(job.completeBaseName() + QStringLiteral(".pdf"));
+    }
+    if (!writer(state, outcome, read_messages, output, &error)) {
+        Print(err, QStringLiteral("Quorvel: the PDF could not be written to %1: %2\n").arg(output, error));
+        return Usage_Or_File_Error;
+    }
+    return Ended_Unsized(state.Job) ? Not_Sized : Sized;
+}
+
 } // namespace
 
 bool Is_Command_Line_Run(int argc, char **argv)
 {
     for (int i = 1; i < argc; ++i) {
-        for (const char *command : {"--calc", "--report", "--help", "-h", "--version", "--check-update"}) {
+        for (const char *command : {"--calc", "--report", "--pdf", "--help", "-h", "--version", "--check-update"}) {
             if (std::strcmp(argv[i], command) == 0)
                 return true;
         }
@@ -375,7 +423,7 @@ bool Is_Command_Line_Run(int argc, char **argv)
 }
 
 int Run_Command_Line(const QStringList &args, const QString &program_folder, FILE *out, FILE *err,
-                     const QString &settings_file)
+                     const QString &settings_file, const Pdf_Writer &pdf_writer)
 {
     if (args.contains(QStringLiteral("--check-update"))) {
         if (!Program_Folder_Writable(program_folder)) { // a system install: its package manager updates it
@@ -411,5 +459,7 @@ int Run_Command_Line(const QStringList &args, const QString &program_folder, FIL
     if (prepared.Meters.Count() == 0)
         Print(err, QStringLiteral("Quorvel: warning: the meter list %1 has no meters\n")
                        .arg(prepared.Program_File(prepared.Settings.Set_Meter_Table)));
+    if (a.mode == Arguments::Mode::Pdf)
+        return Run_Pdf(a, prepared, pdf_writer, err);
     return a.mode == Arguments::Mode::Calc ? Run_Calc(a, prepared, out, err) : Run_Report(a, prepared, out, err);
 }

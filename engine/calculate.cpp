@@ -88,8 +88,7 @@ double Total_Fixture_Units(const Sizing_Job &job, const Fixture_Table &table)
     return total;
 }
 
-bool Design_Flow_Of(double fixture_units, Flush_Kind flush, const Flow_Conversion_Table &table,
-                    const QString &irrigation_flow, const QString &note_a_flow, double &flow)
+Demand_Lookup Demand_Table_Flow(double fixture_units, Flush_Kind flush, const Flow_Conversion_Table &table)
 {
     const int n = table.Row_Count();
     const auto column = [&](int k) {
@@ -100,20 +99,34 @@ bool Design_Flow_Of(double fixture_units, Flush_Kind flush, const Flow_Conversio
     };
     const auto units = [&](int k) { return k == 0 ? 0.0 : table.Rows[k - 1].Fixture_Units; };
 
+    Demand_Lookup d;
     if (fixture_units > units(n))
-        return false;
-    flow = 0;
-    if (n > 0) {
-        for (int k = 1; k <= n; ++k) {
-            if (fixture_units <= units(k)) {
-                const double span = units(k) - units(k - 1);
-                // Two points at the same fixture units: take the upper point's flow.
-                flow = span == 0 ? column(k)
-                                 : column(k - 1) + (fixture_units - units(k - 1)) * (column(k) - column(k - 1)) / span;
-                break;
-            }
+        return d;
+    d.Within = true;
+    for (int k = 1; k <= n; ++k) {
+        if (fixture_units <= units(k)) {
+            d.Row = k;
+            d.Units_Low = units(k - 1);
+            d.Flow_Low = column(k - 1);
+            d.Units_High = units(k);
+            d.Flow_High = column(k);
+            const double span = d.Units_High - d.Units_Low;
+            // Two points at the same fixture units: take the upper point's flow.
+            d.Table_Flow = span == 0 ? d.Flow_High
+                                     : d.Flow_Low + (fixture_units - d.Units_Low) * (d.Flow_High - d.Flow_Low) / span;
+            break;
         }
     }
+    return d;
+}
+
+bool Design_Flow_Of(double fixture_units, Flush_Kind flush, const Flow_Conversion_Table &table,
+                    const QString &irrigation_flow, const QString &note_a_flow, double &flow)
+{
+    const Demand_Lookup d = Demand_Table_Flow(fixture_units, flush, table);
+    if (!d.Within)
+        return false;
+    flow = d.Table_Flow;
     flow += Leading_Number(irrigation_flow) + Leading_Number(note_a_flow);
     flow = Finite(flow);
     return true;
@@ -214,22 +227,31 @@ void Evaluate_Pressure(Sizing_Job &job, const Meter_List &meters, QStringList &m
                 *trace << Trace_Step{QString::fromLatin1(key), QString::fromLatin1(title), QString::fromUtf8(formula),
                                      std::move(inputs), result, unit, ev};
             };
-            step("loss_meter", "Loss through the meter at the design flow",
-                 "Lm = meter loss curve at Q", {{QStringLiteral("Meter row"), double(job.Meter_Index), QString()},
-                                                 {QStringLiteral("Q"), d, gpm}},
-                 job.Loss_Meter, psi);
-            step("loss_service_1", "Friction, main to curb box (Hazen-Williams)",
+            step("loss_service_1",
+                 inside ? "Friction, main to curb box (Hazen-Williams)" : "Friction, main to meter (Hazen-Williams)",
                  "Ls1 = L \u00b7 Q^1.852 / (17076 \u00b7 C^1.852 \u00b7 (D/12)^4.8655) / 2.31",
                  {{QStringLiteral("Q"), d, gpm}, {QStringLiteral("L"), job.Len_Main_CB.Number(), ft},
                   {QStringLiteral("C"), job.C_Service_1.Number(), QString()},
                   {QStringLiteral("D"), job.Dia_Service_1.Number(), in}},
                  job.Loss_Service_1, psi);
-            step("loss_service_2", "Friction, curb box to meter (Hazen-Williams)",
-                 "Ls2 = L \u00b7 Q^1.852 / (17076 \u00b7 C^1.852 \u00b7 (D/12)^4.8655) / 2.31",
-                 {{QStringLiteral("Q"), d, gpm}, {QStringLiteral("L"), job.Len_CB_Meter.Number(), ft},
-                  {QStringLiteral("C"), job.C_Service_2.Number(), QString()},
-                  {QStringLiteral("D"), job.Dia_Service_2.Number(), in}},
-                 job.Loss_Service_2, psi);
+            // In the order the water passes: an inside meter stands after both
+            // service stretches, an outside one between them.
+            const auto service_2 = [&] {
+                step("loss_service_2",
+                     inside ? "Friction, curb box to meter (Hazen-Williams)"
+                            : "Friction, meter to building (Hazen-Williams)",
+                     "Ls2 = L \u00b7 Q^1.852 / (17076 \u00b7 C^1.852 \u00b7 (D/12)^4.8655) / 2.31",
+                     {{QStringLiteral("Q"), d, gpm}, {QStringLiteral("L"), job.Len_CB_Meter.Number(), ft},
+                      {QStringLiteral("C"), job.C_Service_2.Number(), QString()},
+                      {QStringLiteral("D"), job.Dia_Service_2.Number(), in}},
+                     job.Loss_Service_2, psi);
+            };
+            if (inside)
+                service_2();
+            step("loss_meter", "Loss through the meter at the design flow",
+                 "Lm = meter loss curve at Q", {{QStringLiteral("Meter row"), double(job.Meter_Index), QString()},
+                                                 {QStringLiteral("Q"), d, gpm}},
+                 job.Loss_Meter, psi);
             step("pressure_after_meter", "Pressure after the meter",
                  inside ? "Pa = Pmain \u2212 Lm \u2212 Ls1 \u2212 Ls2 \u2212 Hmain/2.31"
                         : "Pa = Pmain \u2212 Lm \u2212 Ls1 \u2212 Hmain/2.31",
@@ -238,6 +260,8 @@ void Evaluate_Pressure(Sizing_Job &job, const Meter_List &meters, QStringList &m
                   {QStringLiteral("Ls2"), inside ? job.Loss_Service_2 : 0, psi},
                   {QStringLiteral("Hmain"), job.Elev_Main_Meter.Number(), ft}},
                  job.Pressure_After_Meter, psi);
+            if (!inside)
+                service_2();
             step("a_value", "Friction per 100 ft of building plumbing (Hazen-Williams)",
                  "A = 100 \u00b7 (Q \u2212 Qirr)^1.852 / (17076 \u00b7 C^1.852 \u00b7 (D/12)^4.8655) / 2.31",
                  {{QStringLiteral("Q"), d, gpm}, {QStringLiteral("Qirr"), irrigation, gpm},
@@ -288,6 +312,19 @@ void Evaluate_Pressure(Sizing_Job &job, const Meter_List &meters, QStringList &m
             job.No_Larger_Meter = true;
             return;
         }
+        if (trace) {
+            const Meter_Entry *next = meters.Entry(job.Meter_Index + 1);
+            *trace << Trace_Step{QStringLiteral("upsize"),
+                                 QStringLiteral("Pressure short of the required: the next meter of the list"),
+                                 QStringLiteral("Pf < Preq \u2192 meter row + 1"),
+                                 {{QStringLiteral("Pf"), job.Pressure_At_Fixture, QStringLiteral("psi")},
+                                  {QStringLiteral("Preq"), required, QStringLiteral("psi")},
+                                  {QStringLiteral("Meter row"), double(job.Meter_Index), QString()},
+                                  {QStringLiteral("rating"),
+                                   job.Flow_Basis == Flow_Kind::Maximum ? next->Max_Flow : next->Max_Continuous_Flow,
+                                   QStringLiteral("gpm")}},
+                                 double(job.Meter_Index + 1), QString(), job.Upsize_Count};
+        }
         ++job.Upsize_Count;
         ++job.Meter_Index;
         job.Meter_Label = meters.Entry(job.Meter_Index)->Size_Label + Upsized_Suffix;
@@ -307,6 +344,25 @@ Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table, cons
     job.Fixture_Units = Finite(units);
     job.Fixture_Units_Text = Format_Number(job.Fixture_Units, Number_Pattern::Optional_1);
 
+    // Each fixture row that counts toward the total, then the total.
+    {
+        const Fixture_Table &table = Table_In_Force(job, private_table, public_table);
+        const int rows = std::min(table.Row_Count(), Grid_Rows);
+        for (int r = 0; r < rows; ++r) {
+            const double each = table.Rows[r].Fixture_Units;
+            const double count = Leading_Number(job.Fixture_Count[r]);
+            if (each == 0 || count == 0)
+                continue;
+            const Fixture_Row &row = table.Rows[r];
+            out.Trace << Trace_Step{QStringLiteral("fixture_row"),
+                                    (job.Description_Mode == 1 ? row.Code_Description : row.Plain_Description).trimmed(),
+                                    QStringLiteral("count \u00b7 fixture units each"),
+                                    {{QStringLiteral("Row"), double(r + 1), QString()},
+                                     {QStringLiteral("count"), count, QString()},
+                                     {QStringLiteral("FU each"), each, QStringLiteral("FU")}},
+                                    count * each, QStringLiteral("FU"), 0};
+        }
+    }
     out.Trace << Trace_Step{QStringLiteral("fixture_units"), QStringLiteral("Fixture units"),
                             QStringLiteral("FU = \u03a3 count \u00b7 fixture units each"), {}, job.Fixture_Units,
                             QStringLiteral("FU"), 0};
@@ -340,9 +396,23 @@ Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table, cons
         }
     }
     if (!job.Design_Flow_Oops) {
+        const Demand_Lookup lookup = Demand_Table_Flow(job.Fixture_Units, job.Flush_Type, conversion);
+        const QString gpm = QStringLiteral("gpm"), fu = QStringLiteral("FU");
+        out.Trace << Trace_Step{QStringLiteral("demand_table"),
+                                job.Flush_Type == Flush_Kind::Tank
+                                    ? QStringLiteral("Demand flow read between two points of the table (flush tank column)")
+                                    : QStringLiteral("Demand flow read between two points of the table (flushometer column)"),
+                                QStringLiteral("Qt = Q1 + (FU \u2212 FU1) \u00b7 (Q2 \u2212 Q1) / (FU2 \u2212 FU1)"),
+                                {{QStringLiteral("FU"), job.Fixture_Units, fu},
+                                 {QStringLiteral("FU1"), lookup.Units_Low, fu},
+                                 {QStringLiteral("Q1"), lookup.Flow_Low, gpm},
+                                 {QStringLiteral("FU2"), lookup.Units_High, fu},
+                                 {QStringLiteral("Q2"), lookup.Flow_High, gpm},
+                                 {QStringLiteral("Table row"), double(lookup.Row), QString()}},
+                                lookup.Table_Flow, gpm, 0};
         out.Trace << Trace_Step{QStringLiteral("design_flow"), QStringLiteral("Design flow"),
-                                QStringLiteral("Q = demand table at FU + irrigation + Note A"),
-                                {{QStringLiteral("FU"), job.Fixture_Units, QStringLiteral("FU")},
+                                QStringLiteral("Q = Qt + Qirr + QA"),
+                                {{QStringLiteral("Qt"), lookup.Table_Flow, gpm},
                                  {QStringLiteral("Qirr"), Leading_Number(job.Irrigation_Flow), QStringLiteral("gpm")},
                                  {QStringLiteral("QA"), Leading_Number(job.NoteA_Flow), QStringLiteral("gpm")}},
                                 job.Design_Flow, QStringLiteral("gpm"), 0};

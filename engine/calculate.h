@@ -28,6 +28,18 @@ const Fixture_Table &Table_In_Force(const Sizing_Job &job, const Fixture_Table &
 
 double Total_Fixture_Units(const Sizing_Job &job, const Fixture_Table &table_in_force);
 
+// Where a fixture unit total falls in the conversion table: the two points
+// around it (the first is 0 FU / 0 gpm below the table's first row) and the
+// flow read between them on the flush type's column.
+struct Demand_Lookup {
+    bool Within = false; // false: the total lies beyond the table
+    int Row = 0;         // 1-based table row of the upper point; 0 for an empty table
+    double Units_Low = 0, Flow_Low = 0;
+    double Units_High = 0, Flow_High = 0;
+    double Table_Flow = 0; // gpm, before irrigation and Note A
+};
+Demand_Lookup Demand_Table_Flow(double fixture_units, Flush_Kind flush, const Flow_Conversion_Table &table);
+
 // The demand flow in gpm for a fixture unit total, interpolated in the
 // conversion table, with the irrigation and Note A flows added. Returns
 // false (the marker "Oops") when the total lies beyond the table.

@@ -1,7 +1,9 @@
 cmake_minimum_required(VERSION 3.25)
 # Fails when a library that must run without a display links, directly or
 # through another Quorvel library, any Qt module that needs a GUI.
-# -DLAYERS=<file of "target=lib|lib|..." lines>  -DCORE_ONLY=<targets>
+# Also fails when a library meant to paint without windows (NO_WIDGETS) links
+# a widget module.
+# -DLAYERS=<file of "target=lib|lib|..." lines>  -DCORE_ONLY=<targets>  [-DNO_WIDGETS=<targets>]
 if(NOT EXISTS "${LAYERS}")
   message(FATAL_ERROR "no link table at '${LAYERS}'")
 endif()
@@ -20,8 +22,32 @@ if(NOT known)
   message(FATAL_ERROR "the link table '${LAYERS}' is empty")
 endif()
 
-set(gui_modules "Qt6::Gui;Qt6::Widgets;Qt6::Svg;Qt6::Multimedia;Qt6::OpenGL;Qt6::PrintSupport")
 set(failures "")
+set(widget_modules "Qt6::Widgets;Qt6::PrintSupport;Qt6::OpenGLWidgets;Qt6::SvgWidgets")
+foreach(target ${NO_WIDGETS})
+  if(NOT target IN_LIST known)
+    message(FATAL_ERROR "${target} is not in the link table")
+  endif()
+  set(todo ${target})
+  set(seen "")
+  while(todo)
+    list(POP_FRONT todo current)
+    if(current IN_LIST seen)
+      continue()
+    endif()
+    list(APPEND seen ${current})
+    foreach(lib ${links_${current}})
+      string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" lib "${lib}")
+      if(lib IN_LIST widget_modules)
+        list(APPEND failures "${target} links ${lib} (through ${current})")
+      elseif(lib IN_LIST known)
+        list(APPEND todo ${lib})
+      endif()
+    endforeach()
+  endwhile()
+endforeach()
+
+set(gui_modules "Qt6::Gui;Qt6::Widgets;Qt6::Svg;Qt6::Multimedia;Qt6::OpenGL;Qt6::PrintSupport")
 foreach(target ${CORE_ONLY})
   if(NOT target IN_LIST known)
     message(FATAL_ERROR "${target} is not in the link table")

@@ -90,6 +90,9 @@ private slots:
         QTest::newRow("json with report") << QStringList{"--report", "--json", "a.qvl"};
         QTest::newRow("output with calc") << QStringList{"--calc", "-o", "x", "a.qvl"};
         QTest::newRow("data dir missing") << QStringList{"--calc", "--data-dir", "/no/such/folder", "a.qvl"};
+        // This library links no Gui: without the program's writer --pdf says so.
+        QTest::newRow("pdf without a writer") << QStringList{"--pdf", QCoreApplication::applicationDirPath() + "/Sample.qvl"};
+        QTest::newRow("pdf of two jobs") << QStringList{"--pdf", "a.qvl", "b.qvl"};
     }
     void Usage_Errors()
     {
@@ -104,7 +107,7 @@ private slots:
     {
         const Run help = Command({QStringLiteral("--help")}, settings_);
         QCOMPARE(help.status, 0);
-        for (const char *word : {"--calc", "--report", "--data-dir", "--meter-list", "--json", "Exit status"})
+        for (const char *word : {"--calc", "--report", "--pdf", "--data-dir", "--meter-list", "--json", "Exit status"})
             QVERIFY2(help.out.contains(QLatin1String(word)), word);
         const Run version = Command({QStringLiteral("--version")}, settings_);
         QCOMPARE(version.out, QStringLiteral("Quorvel 1.02.0808\n"));
@@ -248,7 +251,17 @@ private slots:
         // The trace: two evaluations, the last one ending on the job's result.
         const QJsonArray trace = o[QStringLiteral("trace")].toArray();
         QVERIFY(!trace.isEmpty());
-        QCOMPARE(trace.first().toObject()[QStringLiteral("result")].toDouble(), 55.25);
+        QJsonObject units_step;
+        double rows_total = 0;
+        for (const QJsonValue &v : trace) {
+            const QJsonObject step = v.toObject();
+            if (step[QStringLiteral("key")].toString() == QStringLiteral("fixture_units"))
+                units_step = step;
+            if (step[QStringLiteral("key")].toString() == QStringLiteral("fixture_row"))
+                rows_total += step[QStringLiteral("result")].toDouble();
+        }
+        QCOMPARE(units_step[QStringLiteral("result")].toDouble(), 55.25);
+        QCOMPARE(rows_total, 55.25);
         const QJsonObject last = trace.last().toObject();
         QCOMPARE(last[QStringLiteral("key")].toString(), QStringLiteral("pressure_at_fixture"));
         QCOMPARE(last[QStringLiteral("evaluation")].toInt(), 2);

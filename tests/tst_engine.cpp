@@ -859,7 +859,23 @@ private slots:
         QRandomGenerator rng(7);
         for (int n = 0; n < 300; ++n) {
             Example ex;
+            // A second and third fixture row with fractional units, so that the
+            // fixture units fall anywhere between the table's points.
+            if (ex.priv.Rows.size() == 1) {
+                Fixture_Row half = ex.priv.Rows[0];
+                half.Plain_Description = QStringLiteral("Half unit fixture");
+                half.Fixture_Units = 0.5;
+                Fixture_Row none = half;
+                none.Plain_Description = QStringLiteral("No unit fixture");
+                none.Fixture_Units = 0;
+                ex.priv.Rows << half << none;
+                ex.pub.Rows = ex.priv.Rows;
+            }
             ex.job.Fixture_Count[0] = QString::number(rng.bounded(3));
+            ex.job.Fixture_Count[1] = QString::number(rng.bounded(12));
+            ex.job.Fixture_Count[2] = QString::number(rng.bounded(4));
+            ex.job.Flush_Type = rng.bounded(2) ? Flush_Kind::Tank : Flush_Kind::Quick_Flush;
+            ex.job.No_Upsize = Loose_Value::Of_Number(rng.bounded(5) == 0 ? 1 : 0);
             ex.job.Pressure_Fixture = QString::number(rng.bounded(60));
             ex.job.Len_Meter_Fixture = QString::number(rng.bounded(200));
             ex.job.Irrigation_Flow = QString::number(rng.bounded(5));
@@ -873,9 +889,51 @@ private slots:
                 evaluations = std::max(evaluations, s.Evaluation);
             }
             QCOMPARE(last.value(QStringLiteral("fixture_units")), ex.job.Fixture_Units);
+            // The fixture rows: count times units each, adding up to the total;
+            // a row without units or without a count is left out.
+            double rows_total = 0;
+            QList<int> rows_seen;
+            for (const Trace_Step &s : out.Trace) {
+                if (s.Key != QStringLiteral("fixture_row"))
+                    continue;
+                const int row = int(s.Inputs[0].Value);
+                rows_seen << row;
+                QCOMPARE(s.Title, ex.priv.Rows[row - 1].Plain_Description);
+                QCOMPARE(s.Inputs[1].Value, Leading_Number(ex.job.Fixture_Count[row - 1]));
+                QCOMPARE(s.Inputs[2].Value, ex.priv.Rows[row - 1].Fixture_Units);
+                QCOMPARE(s.Result, s.Inputs[1].Value * s.Inputs[2].Value);
+                rows_total += s.Result;
+            }
+            QVERIFY(!rows_seen.contains(3));
+            QCOMPARE(rows_seen.contains(1), ex.job.Fixture_Count[0] != QStringLiteral("0"));
+            QCOMPARE(rows_total, ex.job.Fixture_Units);
             QCOMPARE(last.contains(QStringLiteral("design_flow")), !ex.job.Design_Flow_Oops);
-            if (!ex.job.Design_Flow_Oops)
+            if (!ex.job.Design_Flow_Oops) {
                 QCOMPARE(last.value(QStringLiteral("design_flow")), ex.job.Design_Flow);
+                // The two points around the fixture units, read on the flush type's
+                // column; the interpolation from the recorded numbers gives the
+                // table flow, and adding irrigation and Note A the design flow.
+                for (const Trace_Step &s : out.Trace) {
+                    if (s.Key == QStringLiteral("demand_table")) {
+                        const double fu = s.Inputs[0].Value, fu1 = s.Inputs[1].Value, q1 = s.Inputs[2].Value;
+                        const double fu2 = s.Inputs[3].Value, q2 = s.Inputs[4].Value;
+                        const int row = int(s.Inputs[5].Value);
+                        QVERIFY(fu1 <= fu && fu <= fu2);
+                        const auto flow_of = [&](int k) {
+                            const Flow_Conversion_Point &p = ex.conv.Rows[k - 1];
+                            return ex.job.Flush_Type == Flush_Kind::Tank ? p.Tank_Flow : p.Quick_Flush_Flow;
+                        };
+                        QCOMPARE(fu2, ex.conv.Rows[row - 1].Fixture_Units);
+                        QCOMPARE(q2, flow_of(row));
+                        QCOMPARE(q1, row == 1 ? 0.0 : flow_of(row - 1));
+                        QVERIFY(std::fabs(q1 + (fu - fu1) * (q2 - q1) / (fu2 - fu1) - s.Result) < 1e-9);
+                    }
+                    if (s.Key == QStringLiteral("design_flow")) {
+                        QCOMPARE(s.Inputs[0].Value, last.value(QStringLiteral("demand_table")));
+                        QVERIFY(std::fabs(s.Inputs[0].Value + s.Inputs[1].Value + s.Inputs[2].Value - s.Result) < 1e-9);
+                    }
+                }
+            }
             QCOMPARE(last.contains(QStringLiteral("meter_choice")), ex.job.Meter_Index > 0);
             QCOMPARE(last.contains(QStringLiteral("pressure_at_fixture")), ex.job.Pressure_Evaluated);
             if (!ex.job.Pressure_Evaluated)
@@ -888,6 +946,33 @@ private slots:
             QCOMPARE(last.value(QStringLiteral("a_value")), ex.job.A_Value);
             QCOMPARE(last.value(QStringLiteral("loss_plumbing")), ex.job.Loss_Plumbing);
             QCOMPARE(last.value(QStringLiteral("pressure_at_fixture")), ex.job.Pressure_At_Fixture);
+            // Every evaluation lists the chain in the order the water passes,
+            // and an up-sizing step stands between two evaluations.
+            QStringList order;
+            for (const Trace_Step &s : out.Trace) {
+                if (s.Evaluation == 1)
+                    order << s.Key;
+            }
+            const bool inside = ex.job.Meter_Inside();
+            QStringList chain{QStringLiteral("loss_service_1")};
+            if (inside)
+                chain << QStringLiteral("loss_service_2");
+            chain << QStringLiteral("loss_meter") << QStringLiteral("pressure_after_meter");
+            if (!inside)
+                chain << QStringLiteral("loss_service_2");
+            chain << QStringLiteral("a_value") << QStringLiteral("loss_plumbing") << QStringLiteral("pressure_at_fixture");
+            if (evaluations > 1)
+                chain << QStringLiteral("upsize");
+            QCOMPARE(order, chain);
+            int upsizes = 0;
+            for (const Trace_Step &s : out.Trace) {
+                if (s.Key != QStringLiteral("upsize"))
+                    continue;
+                ++upsizes;
+                QVERIFY(s.Inputs[0].Value < s.Inputs[1].Value);
+                QCOMPARE(s.Result, s.Inputs[2].Value + 1);
+            }
+            QCOMPARE(upsizes, evaluations - 1);
             // Each term of the chain adds up from its recorded inputs.
             for (const Trace_Step &s : out.Trace) {
                 if (s.Key != QStringLiteral("pressure_at_fixture"))
@@ -896,6 +981,56 @@ private slots:
                 QVERIFY(std::fabs(in(0) - in(1) - in(2) - in(3) - in(4) / 2.31 - s.Result) < 1e-6);
             }
         }
+    }
+
+    // The two points of the demand table around a fixture unit total, as
+    // the trace and the engineering report show them.
+    void Demand_Table_Points_data()
+    {
+        QTest::addColumn<double>("units");
+        QTest::addColumn<bool>("tank");
+        QTest::addColumn<bool>("within");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<double>("units_low");
+        QTest::addColumn<double>("flow_low");
+        QTest::addColumn<double>("flow_high");
+        QTest::addColumn<double>("flow");
+        // Table: 10 FU 30/20 gpm, 20 FU 45/35 gpm, 20 FU 50/40 gpm (a repeated point), 40 FU 60/50 gpm.
+        QTest::newRow("below the first row: from the origin") << 5.0 << false << true << 1 << 0.0 << 0.0 << 30.0 << 15.0;
+        QTest::newRow("no fixtures") << 0.0 << false << true << 1 << 0.0 << 0.0 << 30.0 << 0.0;
+        QTest::newRow("on a point") << 10.0 << false << true << 1 << 0.0 << 0.0 << 30.0 << 30.0;
+        QTest::newRow("between, tank column") << 15.0 << true << true << 2 << 10.0 << 20.0 << 35.0 << 27.5;
+        QTest::newRow("between, flushometer column") << 15.0 << false << true << 2 << 10.0 << 30.0 << 45.0 << 37.5;
+        QTest::newRow("past the repeated point") << 30.0 << false << true << 4 << 20.0 << 50.0 << 60.0 << 55.0;
+        QTest::newRow("last point") << 40.0 << true << true << 4 << 20.0 << 40.0 << 50.0 << 50.0;
+        QTest::newRow("beyond the table") << 40.5 << false << false << 0 << 0.0 << 0.0 << 0.0 << 0.0;
+    }
+    void Demand_Table_Points()
+    {
+        QFETCH(double, units);
+        QFETCH(bool, tank);
+        QFETCH(bool, within);
+        QFETCH(int, row);
+        QFETCH(double, units_low);
+        QFETCH(double, flow_low);
+        QFETCH(double, flow_high);
+        QFETCH(double, flow);
+        Flow_Conversion_Table table;
+        table.Rows = {{10, 30, 20}, {20, 45, 35}, {20, 50, 40}, {40, 60, 50}};
+        const Flush_Kind flush = tank ? Flush_Kind::Tank : Flush_Kind::Quick_Flush;
+        const Demand_Lookup d = Demand_Table_Flow(units, flush, table);
+        QCOMPARE(d.Within, within);
+        if (!within)
+            return;
+        QCOMPARE(d.Row, row);
+        QCOMPARE(d.Units_Low, units_low);
+        QCOMPARE(d.Flow_Low, flow_low);
+        QCOMPARE(d.Flow_High, flow_high);
+        QVERIFY(std::fabs(d.Table_Flow - flow) < 1e-12);
+        // The design flow is the table's flow with irrigation and Note A added.
+        double design = 0;
+        QVERIFY(Design_Flow_Of(units, flush, table, QStringLiteral("2"), QStringLiteral("1.5"), design));
+        QVERIFY(std::fabs(design - (flow + 3.5)) < 1e-12);
     }
 
     void Pressure_Profile_Stations_data()

@@ -231,7 +231,7 @@ private slots:
         Window w;
         auto *bar = w.Find<QToolBar>(QStringLiteral("Toolbar1"));
         const QList<QAction *> actions = bar->actions();
-        QCOMPARE(actions.size(), 19);
+        QCOMPARE(actions.size(), 20); // Calculation Details after Calculate
         int separators = 0;
         for (QAction *a : actions) {
             if (a->isSeparator()) {

@@ -293,7 +293,9 @@ void Frm_Main::Show_Outcome(const Calc_Outcome &outcome)
 
 void Frm_Main::Calculate()
 {
-    Show_Outcome(State.Calculate_Job());
+    const Calc_Outcome outcome = State.Calculate_Job();
+    Show_Outcome(outcome);
+    Keep_Calculation(outcome);
 }
 
 void Frm_Main::Play_Sound()
@@ -362,6 +364,7 @@ void Frm_Main::Print_Preview()
     if (outcome.Play_Sound)
         Play_Sound();
     Show_Results();
+    Keep_Calculation(outcome, false);
 }
 
 void Frm_Main::New_Job()

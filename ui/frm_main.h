@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engineering_report.h"
 #include "program_state.h"
 #include "prompt.h"
 
@@ -13,6 +14,8 @@
 class QAction;
 class QButtonGroup;
 class QCheckBox;
+class QPrinter;
+class Frm_Calc_Details;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
@@ -40,6 +43,9 @@ public:
         Prompt *Prompt_Override = nullptr; // tests answer dialogs themselves
         // Starts a document or program; default: Shell_Run. Returns an error text or empty.
         std::function<QString(const QString &command_line, int show_code)> Launcher;
+        // The print dialog: true to print on the printer as set up there;
+        // default: the platform's print dialog. Tests answer it themselves.
+        std::function<bool(QPrinter &printer)> Print_Dialog;
     };
 
     explicit Frm_Main(const Start_Options &options, QWidget *parent = nullptr);
@@ -50,6 +56,9 @@ public:
     void Startup_Sequence();
 
     Program_State State;
+    // The last Calculate: the job as calculated, its steps and comparison.
+    Calculation_Record Last_Calculation;
+    Frm_Calc_Details *Calc_Details = nullptr; // created at its first showing
 
     // Commands
     void Calculate();
@@ -68,6 +77,11 @@ public:
     void Show_License();
     void Show_Version_Information();
     void View_File(const QString &path);
+    // Calculation Details, the typeset report on a printer and as PDF: all
+    // show the last Calculate (Print and Export PDF calculate first).
+    void Show_Calc_Details();
+    bool Print_Report();
+    bool Export_Pdf();
 
     // Window upkeep
     void Set_Images();
@@ -110,7 +124,7 @@ public:
     QLabel *Label11 = nullptr, *Lab_Note = nullptr, *Image1 = nullptr;
     QPushButton *Button_Note = nullptr;
     QToolBar *Toolbar1 = nullptr;
-    QList<QAction *> Toolbar_Buttons;   // the 19 buttons, separators included
+    QList<QAction *> Toolbar_Buttons;   // the 20 buttons, separators included
     std::array<QLabel *, 6> Panels{};   // status bar panels 1 to 6
     QTimer Timer1;                      // status refresh, 1000 ms
     Key_State_Panels *Key_Panels = nullptr; // INS, CAPS and NUM (panels 4 to 6)
@@ -127,6 +141,9 @@ private:
     void Mark_Modified();
     void Play_Sound();
     void Show_Outcome(const Calc_Outcome &outcome);
+    // Keeps the calculation for the details, the printer and the PDF; opens
+    // the details when asked, else refreshes them only when they are open.
+    void Keep_Calculation(const Calc_Outcome &outcome, bool open_details = true);
     QString Launch(const QString &command_line, int show_code);
 
     std::unique_ptr<Ui::Frm_Main> ui_; // the layout, from frm_main.ui

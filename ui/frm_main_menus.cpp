@@ -45,11 +45,12 @@ void Frm_Main::Build_Menus_And_Toolbar()
         {"Note", "Edit Note", "Note", [this] { Edit_Note(); }},
         {"Gauge", "Modify Pressure Details", "Gauge", [this] { Open_Pressure_Details(); }},
         {"Calculate", "Calculate", "Calculate", [this] { Calculate(); }},
+        {"Details", "Calculation Details", "Details", [this] { Show_Calc_Details(); }},
         {"Help", "Help", "Help", [this] { Show_Help(); }},
         {"Quit", "Quit", "Quit", [this] { Quit(); }},
     };
     // Groups divided by the five separators.
-    const QSet<QString> separator_after = {"Print Preview", "Configure", "Meter", "Gauge", "Calculate"};
+    const QSet<QString> separator_after = {"Print Preview", "Configure", "Meter", "Gauge", "Details"};
 
     Toolbar1 = addToolBar(QStringLiteral("Toolbar"));
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
@@ -83,6 +84,8 @@ void Frm_Main::Build_Menus_And_Toolbar()
     file->addSeparator();
     add(file, QStringLiteral("&Print Preview ..."), QStringLiteral("Menu_Print"), [this] { Print_Preview(); },
         {QKeySequence(Qt::CTRL | Qt::Key_P)});
+    add(file, QStringLiteral("Print..."), QStringLiteral("Menu_Print_Report"), [this] { Print_Report(); });
+    add(file, QStringLiteral("Export PDF..."), QStringLiteral("Menu_Export_Pdf"), [this] { Export_Pdf(); });
     file->addSeparator();
     add(file, QStringLiteral("Quit"), QStringLiteral("Menu_Quit"), [this] { Quit(); },
         {QKeySequence(Qt::CTRL | Qt::Key_Q)});
@@ -112,6 +115,8 @@ void Frm_Main::Build_Menus_And_Toolbar()
     add(action, QStringLiteral("Clear"), QStringLiteral("Menu_Clear"), [this] { New_Job(); });
     add(action, QStringLiteral("Calculate"), QStringLiteral("Menu_Calculate"), [this] { Calculate(); },
         {QKeySequence(Qt::Key_F9), QKeySequence(Qt::CTRL | Qt::Key_R)});
+    add(action, QStringLiteral("Calculation Details"), QStringLiteral("Menu_Calc_Details"),
+        [this] { Show_Calc_Details(); });
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
     help->setObjectName(QStringLiteral("Menu_Help"));

@@ -1,13 +1,33 @@
 // The Quorvel program: the window, or a sizing from the command line.
 #include "command_line.h"
 #include "frm_main.h"
+#include "report_pages.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QScreen>
 #include <QCoreApplication>
 
+#include <algorithm>
+#include <cstring>
+
 int main(int argc, char **argv)
 {
+    const bool pdf = std::any_of(argv + 1, argv + argc, [](const char *a) { return std::strcmp(a, "--pdf") == 0; });
+    if (pdf && Is_Command_Line_Run(argc, argv)) {
+        // Typesetting needs fonts, hence a Gui application; it draws on no
+        // screen, so it runs without a display.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        const Pdf_Writer writer = [](const Program_State &state, const Calc_Outcome &outcome,
+                                     const QStringList &read_messages, const QString &path, QString *error) {
+            Calculation_Record record = Record_Calculation(state, outcome);
+            record.Read_Messages = read_messages;
+            return Write_Engineering_Pdf(record, path, error);
+        };
+        return Run_Command_Line(QCoreApplication::arguments().mid(1), QCoreApplication::applicationDirPath(), stdout,
+                                stderr, QString(), writer);
+    }
     if (Is_Command_Line_Run(argc, argv)) {
         QCoreApplication app(argc, argv);
         return Run_Command_Line(QCoreApplication::arguments().mid(1), QCoreApplication::applicationDirPath());

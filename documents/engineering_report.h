@@ -1,0 +1,50 @@
+#pragma once
+
+#include "calculate.h"
+#include "meter_comparison.h"
+#include "pressure_profile.h"
+#include "program_state.h"
+
+#include <QString>
+#include <QVector>
+
+// Everything the engineering report and the Calculation Details window show
+// of one Calculate: the job and tables as they were calculated, the steps
+// Calculate recorded, every meter of the list against the job and the
+// pressure stations. Taken once after Calculate; the views only read it.
+struct Calculation_Record {
+    Program_State State;
+    Calc_Outcome Outcome;
+    QStringList Read_Messages; // of reading the job file, when it was read for this calculation
+    Meter_Comparison Comparison;
+    QVector<Profile_Station> Profile;
+    bool Empty() const { return Outcome.Trace.isEmpty(); }
+};
+
+// state: after Calculate, with outcome its result.
+Calculation_Record Record_Calculation(const Program_State &state, const Calc_Outcome &outcome);
+
+// Numbers as the engineering report prints them: pressures, flows and
+// friction per 100 ft with two decimals, diameters with up to three, other
+// inputs (lengths, counts, fixture units, C factors) with up to three and
+// no trailing zeros.
+QString Report_Number(double value, const QString &unit);
+
+// The steps of the calculation as HTML: the fixture table, the demand step,
+// the meter choice, the pressure chain of each evaluation with its formulas
+// and numbers, the up-sizing steps and the result.
+QString Calculation_Steps_Html(const Calculation_Record &record);
+
+// The meter comparison as an HTML table, the smallest passing meter marked,
+// with the reason when it is not the job's meter.
+QString Meter_Comparison_Html(const Calculation_Record &record);
+
+// The pressure stations as an HTML table.
+QString Profile_Table_Html(const Calculation_Record &record);
+
+// The whole engineering report: title block, the calculation steps, the
+// pressure profile picture (an <img> of profile_image_name, which the
+// caller provides, profile_width pixels of 1/96 inch wide), the stations,
+// the comparison and the note.
+QString Engineering_Report_Html(const Calculation_Record &record, const QString &profile_image_name,
+                                int profile_width = 640);
