@@ -8,6 +8,7 @@
 #include "tables.h"
 #include "text_codec.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -92,6 +93,27 @@ struct Example {
     }
     Calc_Outcome Run() { return Calculate(job, priv, pub, conv, meters, false); }
 };
+
+// Why a meter list does not rise, or the empty text: every entry must be a
+// larger meter than the one before it, with a strictly higher maximum flow
+// and no more loss at the earlier meter's maximum flow, or an up-sizing
+// step would gain nothing or lose pressure.
+QString Rising_Fault(const Meter_List &list)
+{
+    for (int k = 1; k < list.Count(); ++k) {
+        const Meter_Entry &before = list.Entries[k - 1];
+        const Meter_Entry &after = list.Entries[k];
+        if (!(after.Max_Flow > before.Max_Flow))
+            return QStringLiteral("%1 (%2 gpm) does not rate above %3 (%4 gpm)")
+                .arg(after.Size_Label).arg(after.Max_Flow).arg(before.Size_Label).arg(before.Max_Flow);
+        const double loss_before = Meter_Loss(before, before.Max_Flow);
+        const double loss_after = Meter_Loss(after, before.Max_Flow);
+        if (loss_after > loss_before)
+            return QStringLiteral("%1 loses %2 psi at %3 gpm where %4 loses %5 psi")
+                .arg(after.Size_Label).arg(loss_after).arg(before.Max_Flow).arg(before.Size_Label).arg(loss_before);
+    }
+    return QString();
+}
 
 } // namespace
 
@@ -1086,6 +1108,67 @@ private slots:
         QCOMPARE(state.File1, file1);
         QCOMPARE(state.File5, app_path + QStringLiteral("/Update.txt"));
         QCOMPARE(state.Version, QStringLiteral("1.02.0808"));
+    }
+
+    // Every shipped meter list rises; the rule itself rejects the two
+    // faults lists have had: a duplicate meter, and a meter of another kind
+    // with more loss slipped between two sizes.
+    void Shipped_Meter_Lists_Rise_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("text"); // a list made here when path is empty
+        QTest::addColumn<bool>("rises");
+        const QString folder = QCoreApplication::applicationDirPath();
+        const QStringList lists = QDir(folder).entryList({QStringLiteral("*.mtr")}, QDir::Files, QDir::Name);
+        QTest::newRow("three lists shipped") << QString() << QString::number(lists.size()) << true;
+        for (const QString &name : lists)
+            QTest::newRow(qPrintable(name)) << folder + u'/' + name << QString() << true;
+        const auto line = [](const char *size, double max, double q1, double h1, double q2, double h2, double q3,
+                             double h3) {
+            QString l = Pad(QString::fromLatin1(size), 19) + Pad(QStringLiteral("Make"), 20) + Pad(QString(), 20)
+                        + Pad(QStringLiteral("0"), 10);
+            for (double v : {max, max / 2, q1, h1, q2, h2, q3, h3})
+                l += Pad(QString::number(v), 10);
+            return l;
+        };
+        QTest::newRow("rising") << QString()
+                                << line("A", 20, 10, 3.7, 15, 8.3, 20, 15) + u'\n' + line("B", 30, 10, 1.6, 20, 6.5, 30, 15)
+                                << true;
+        QTest::newRow("duplicate meter") << QString()
+                                         << line("A", 20, 10, 3.7, 15, 8.3, 20, 15) + u'\n'
+                                                + line("A x B", 20, 10, 3.7, 15, 8.3, 20, 15)
+                                         << false;
+        QTest::newRow("more loss at the smaller meter's rating")
+            << QString()
+            << line("Turbine", 200, 50, 0.25, 100, 1, 200, 4) + u'\n' + line("Compound", 320, 80, 1.25, 160, 5, 320, 20)
+            << false;
+    }
+    void Shipped_Meter_Lists_Rise()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, text);
+        QFETCH(bool, rises);
+        if (path.isEmpty() && text.toInt() > 0) { // the count row
+            QCOMPARE(text.toInt(), 3);
+            return;
+        }
+        if (path.isEmpty() && text == u"0")
+            QFAIL("no meter list beside the test");
+        QTemporaryDir dir;
+        if (path.isEmpty()) {
+            path = dir.filePath(QStringLiteral("made.mtr"));
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(text.toLatin1());
+        }
+        Meter_List list;
+        Load_Meter_List(list, path);
+        QVERIFY(list.Count() >= 2);
+        const QString fault = Rising_Fault(list);
+        if (rises)
+            QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        else
+            QVERIFY(!fault.isEmpty());
     }
 
     // The shipped tables load, label the grid and size a small house.

@@ -592,7 +592,7 @@ private slots:
         QCOMPARE(options->CB_Meter->currentText(), options->Lab_Meter->text());
 
         // Choose the other list, clear the editor and turn the large buttons off.
-        const int other = options->CB_Meter->findText(QStringLiteral("AWWA-Compound-Turbine.mtr"), Qt::MatchContains);
+        const int other = options->CB_Meter->findText(QStringLiteral("AWWA-Compound.mtr"), Qt::MatchContains);
         QVERIFY(other >= 0);
         options->CB_Meter->setCurrentIndex(other);
         options->TB_Editor->clear();
@@ -601,14 +601,14 @@ private slots:
         options->Save();
         QCOMPARE(w.prompt.Messages.first(), QStringLiteral("\"Startup Defaults\" and \"Pressure Defaults\" changes will "
                                                            "not take effect until Quorvel is restarted."));
-        QCOMPARE(w.main->State.Settings.Set_Meter_Table, QStringLiteral("AWWA-Compound-Turbine.mtr"));
+        QCOMPARE(w.main->State.Settings.Set_Meter_Table, QStringLiteral("AWWA-Compound.mtr"));
         QVERIFY(w.main->State.Meters.Entries.first().Size_Label.contains(QStringLiteral("Compound")));
         QCOMPARE(w.Find<QLabel>(QStringLiteral("Lab_Meter_Table"))->text(), w.main->State.Meters.Description);
         QCOMPARE(w.main->State.Settings.Editor, QStringLiteral("Notepad.exe"));
         QCOMPARE(w.Find<QToolBar>(QStringLiteral("Toolbar1"))->iconSize(), QSize(16, 15));
         Settings_Store store = w.main->Open_Settings_Store();
         QCOMPARE(store.Read(QStringLiteral("Default C Factor Service")), QStringLiteral("0")); // empty box stores 0
-        QCOMPARE(store.Read(QStringLiteral("Set Meter Table")), QStringLiteral("AWWA-Compound-Turbine.mtr"));
+        QCOMPARE(store.Read(QStringLiteral("Set Meter Table")), QStringLiteral("AWWA-Compound.mtr"));
         QCOMPARE(store.Read(QStringLiteral("Large Buttons")), QStringLiteral("False"));
     }
 
