@@ -97,10 +97,12 @@ private slots:
         const QString mime_path = home_.filePath(QStringLiteral("data/mime/packages/x-quorvel.xml"));
         const QDateTime mime_time = QFileInfo(mime_path).lastModified();
         QTest::qWait(20);
-        // Another folder, with a blank in its name: the Exec program is quoted.
+        // Another folder, with a blank in its name: the entry starts the
+        // launcher script, which starts the program there.
         QVERIFY(Quorvel_Type(QStringLiteral("/opt/new place/Quorvel")).Associate().Number == 0);
         const QString entry = QString::fromUtf8(Read(home_.filePath(QStringLiteral("data/applications/quorvel.desktop"))));
-        QVERIFY(entry.contains(QStringLiteral("\nExec=\"/opt/new place/Quorvel\" %f\n")));
+        QVERIFY(entry.contains(QStringLiteral("\nExec=%1 %f\n").arg(home_.filePath(QStringLiteral("data/Quorvel/quorvel-open")))));
+        QVERIFY(Read(home_.filePath(QStringLiteral("data/Quorvel/quorvel-open"))).contains("exec '/opt/new place/Quorvel' \"$@\"\n"));
         QCOMPARE(QFileInfo(mime_path).lastModified(), mime_time);
     }
 
