@@ -1,4 +1,5 @@
 #include "command_line.h"
+#include "fault_folder.h"
 
 #include <QDir>
 #include <QFile>
@@ -271,6 +272,51 @@ private slots:
         QVERIFY(bytes.contains("Pressure Available at Controlling Fixture:"));
         const Run to_stdout = Command({QStringLiteral("--report"), sample}, settings_);
         QCOMPARE(to_stdout.out.toLatin1(), bytes);
+    }
+    // --report -o that cannot write keeps the earlier file, says why and
+    // ends with status 2; so does a report to a full standard output.
+    void Report_Output_Failures_data()
+    {
+        QTest::addColumn<int>("fault");
+        for (const Fault f : {Fault::Full_Disk, Fault::Read_Only_File})
+            QTest::newRow(Fault_Name(f)) << int(f);
+        QTest::newRow("standard output on a full device") << -1;
+    }
+    void Report_Output_Failures()
+    {
+        QFETCH(int, fault);
+        const QString sample = QCoreApplication::applicationDirPath() + QStringLiteral("/Sample.qvl");
+        if (!QFile::exists(sample))
+            QFAIL("no sample job");
+        if (fault < 0) {
+            FILE *full = std::fopen("/dev/full", "w");
+            if (!full)
+                QSKIP("no /dev/full here");
+            FILE *err = std::tmpfile();
+            const int status = Run_Command_Line({QStringLiteral("--report"), sample},
+                                                QCoreApplication::applicationDirPath(), full, err, settings_);
+            std::fclose(full);
+            std::rewind(err);
+            char text[512] = {};
+            const size_t n = std::fread(text, 1, sizeof text - 1, err);
+            std::fclose(err);
+            QCOMPARE(status, 2);
+            QVERIFY(QString::fromLocal8Bit(text, qsizetype(n)).contains(QString::fromLocal8Bit(std::strerror(ENOSPC))));
+            return;
+        }
+        Fault_Folder folder{Fault(fault)};
+        if (!folder.Skip_Reason.isEmpty())
+            QSKIP(qPrintable(folder.Skip_Reason));
+        const QByteArray earlier("an earlier report\r\n");
+        QVERIFY(folder.Place(QStringLiteral("r.prn"), earlier));
+        QVERIFY(folder.Arm(QStringLiteral("r.prn")));
+        const Run r = Command({QStringLiteral("--report"), sample, QStringLiteral("-o"), folder.Path(QStringLiteral("r.prn"))},
+                              settings_);
+        folder.Disarm();
+        QCOMPARE(r.status, 2);
+        QVERIFY2(r.err.contains(folder.Reason()), qPrintable(r.err));
+        QCOMPARE(folder.Read(QStringLiteral("r.prn")), earlier);
+        QCOMPARE(folder.Strays(QStringLiteral("r.prn")), QStringList());
     }
 };
 
