@@ -127,7 +127,10 @@ private:
     void Mark_Modified();
     void Play_Sound();
     void Show_Outcome(const Calc_Outcome &outcome);
-    QString Launch(const QString &command_line, int show_code);
+    // Starts a document or program without waiting; the error text when it
+    // cannot start. A document whose opening fails only later is reported
+    // then, unless quiet.
+    QString Launch(const QString &command_line, int show_code, bool quiet = false);
 
     std::unique_ptr<Ui::Frm_Main> ui_; // the layout, from frm_main.ui
     Start_Options options_;
