@@ -1,6 +1,7 @@
 #include "frm_about.h"
 #include "frm_main.h"
 #include "frm_note.h"
+#include "text_codec.h"
 #include "frm_options.h"
 #include "frm_dialog_file.h"
 #include "settings_store.h"
@@ -323,6 +324,44 @@ private slots:
         QVERIFY(about.isVisible());
         QTest::keyClick(&about, Qt::Key_Space);
         QVERIFY(!about.isVisible());
+    }
+
+    // The editor keeps every character the job file's code page holds
+    // (Ok without a change returns the note unchanged) and refuses, naming
+    // them, characters it cannot hold.
+    void Note_Keeps_Every_Code_Page_Character()
+    {
+        Window w;
+        QString every;
+        for (int b = 0x20; b < 0x100; ++b)
+            every += Decode_1252(QByteArray(1, char(b)));
+        const QString note = QStringLiteral("a\u00a0b\tc \u00a0\r\n\r\n\"quoted\"\r\n") + every + QStringLiteral("\r\n\u00a0");
+        w.main->State.Job.Note = note;
+        QTimer::singleShot(0, [] {
+            auto *dialog = qobject_cast<Frm_Note *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("Button_Ok")), Qt::LeftButton);
+        });
+        w.main->Edit_Note();
+        QCOMPARE(w.main->State.Job.Note.size(), note.size());
+        QCOMPARE(w.main->State.Job.Note, note);
+
+        bool warned = false;
+        QTimer::singleShot(0, [&warned] {
+            auto *dialog = qobject_cast<Frm_Note *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->TB_Note->setPlainText(QStringLiteral("at least \u2265 20 psi"));
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("Button_Ok")), Qt::LeftButton);
+            // Still open, the character named.
+            warned = QApplication::activeModalWidget() == dialog && dialog->Lab_Note_Warning->isVisible()
+                     && dialog->Lab_Note_Warning->text().contains(QStringLiteral("\"\u2265\" (U+2265)"));
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("Button_Cancel")), Qt::LeftButton);
+        });
+        w.main->State.Flag_Save = 0;
+        w.main->Edit_Note();
+        QVERIFY(warned);
+        QCOMPARE(w.main->State.Job.Note, note);
+        QCOMPARE(w.main->State.Flag_Save, 0);
     }
 
     void Note_Ok_And_Cancel()
