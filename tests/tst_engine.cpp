@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -152,7 +153,17 @@ private slots:
         QTest::newRow("ampersand only") << "&" << 0.0;
         QTest::newRow("not hex") << "&X1" << 0.0;
         QTest::newRow("c style hex") << "0x10" << 0.0;
-        QTest::newRow("overflow") << "1e999" << 0.0;
+        // Beyond a double: too large is the largest number (a count of
+        // 1e999 is too many fixtures, never none), too small is 0.
+        QTest::newRow("overflow") << "1e999" << std::numeric_limits<double>::max();
+        QTest::newRow("negative overflow") << "-1e999" << -std::numeric_limits<double>::max();
+        QTest::newRow("overflow by digits") << QString(400, u'9') << std::numeric_limits<double>::max();
+        QTest::newRow("overflow, small exponent") << QStringLiteral("123") + QString(320, u'0') + QStringLiteral("e-5")
+                                                  << std::numeric_limits<double>::max();
+        QTest::newRow("underflow") << "1e-999" << 0.0;
+        QTest::newRow("underflow by fraction") << QStringLiteral("0.") + QString(400, u'0') + u'7' << 0.0;
+        QTest::newRow("underflow, large exponent") << "0.00001e-320" << 0.0;
+        QTest::newRow("hex beyond a double") << QStringLiteral("&H") + QString(300, u'F') << std::numeric_limits<double>::max();
         QTest::newRow("carriage return ends") << "4\r5" << 4.0;
         QTest::newRow("point alone") << "." << 0.0;
         QTest::newRow("sign alone") << "-" << 0.0;
@@ -162,6 +173,48 @@ private slots:
         QFETCH(QString, text);
         QFETCH(double, expected);
         QCOMPARE(Leading_Number(text), expected);
+    }
+
+    // Every number the program writes in the general form reads back, the
+    // largest doubles included (their 15-digit rounding lies beyond them).
+    void General_Form_Reads_Back_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<bool>("exact"); // must come back bit for bit
+        const double max = std::numeric_limits<double>::max();
+        QTest::newRow("largest") << max << true;
+        QTest::newRow("largest negative") << -max << true;
+        QTest::newRow("just below the largest") << std::nextafter(max, 0.0) << true;
+        QTest::newRow("1.79769313486231e308") << 1.79769313486231e308 << false;
+        QTest::newRow("1e308") << 1e308 << false;
+        QTest::newRow("smallest normal") << std::numeric_limits<double>::min() << false;
+        QTest::newRow("smallest") << std::numeric_limits<double>::denorm_min() << false;
+        QTest::newRow("plain") << 123.456 << false;
+        QTest::newRow("tenth") << 0.1 << false;
+        QTest::newRow("1e15") << 1e15 << false;
+        QTest::newRow("1e16") << 1e16 << false;
+    }
+    void General_Form_Reads_Back()
+    {
+        QFETCH(double, value);
+        QFETCH(bool, exact);
+        for (const QString &text : {General_Number(value), Print_Number(value)}) {
+            const double back = Leading_Number(text);
+            QVERIFY2(std::isfinite(back), qPrintable(text));
+            if (exact)
+                QVERIFY2(back == value, qPrintable(text));
+            else if (value >= std::numeric_limits<double>::min())
+                QVERIFY2(std::fabs(back - value) <= 1e-14 * std::fabs(value), qPrintable(text));
+            else
+                QVERIFY2(back >= 0 && back < 1e-300, qPrintable(text));
+        }
+    }
+    void General_Form_Of_The_Largest()
+    {
+        QCOMPARE(General_Number(std::numeric_limits<double>::max()), QStringLiteral("1.7976931348623157E+308"));
+        QCOMPARE(Print_Number(-std::numeric_limits<double>::max()), QStringLiteral("-1.7976931348623157E+308 "));
+        QCOMPARE(General_Number(1e308), QStringLiteral("1E+308"));
+        QCOMPARE(General_Number(2.5), QStringLiteral("2.5"));
     }
 
     void Number_Patterns_data()
@@ -635,6 +688,8 @@ private slots:
         QTest::addColumn<QString>("count");
         QTest::newRow("one huge count") << "1e308";
         QTest::newRow("two counts past the largest sum") << "1e307";
+        QTest::newRow("a count past the largest double") << "1e999";
+        QTest::newRow("the largest double as written") << "1.7976931348623157E+308";
     }
     void Overflowing_Total()
     {
