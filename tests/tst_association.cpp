@@ -231,6 +231,46 @@ private slots:
         QVERIFY(!QFile::exists(home_.filePath(QStringLiteral("config/mimeapps.list"))));
     }
 
+    // A desktop that parses Exec lines fully (GLib's gio launch) starts the
+    // program through an entry whose launcher script itself lies in a
+    // folder that needs quoting.
+    void Quoted_Exec_Line_Opens_Jobs_data()
+    {
+        QTest::addColumn<QString>("data_home");
+        QTest::newRow("blanks") << "my data";
+        QTest::newRow("quotes, dollar, backquote, backslash") << "it's \"my\" $data `x` \\here";
+        QTest::newRow("ampersand, parentheses, semicolon") << "a & b (c); d";
+    }
+    void Quoted_Exec_Line_Opens_Jobs()
+    {
+        QFETCH(QString, data_home);
+        if (QStandardPaths::findExecutable(QStringLiteral("gio")).isEmpty())
+            QFAIL("gio is not installed (libglib2.0-bin; tools/deps.sh installs it)");
+        const QString data = home_.filePath(data_home);
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+        QTemporaryDir place;
+        const QString program_folder = place.filePath(QStringLiteral("100% \"odd\" $place"));
+        QVERIFY(QDir().mkpath(program_folder));
+        const QString record = place.filePath(QStringLiteral("started.txt"));
+        const QString program = program_folder + QStringLiteral("/Quorvel");
+        QFile p(program);
+        QVERIFY(p.open(QIODevice::WriteOnly));
+        p.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + QFile::encodeName(record) + "'\n");
+        p.close();
+        QVERIFY(p.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        Cla_Associate a = Quorvel_Type(program);
+        QCOMPARE(a.Associate().Number, 0);
+        const QString entry = QString::fromUtf8(Read(a.Desktop_Entry_Path()));
+        QVERIFY2(entry.contains(QStringLiteral("\nExec=\"")), qPrintable(entry)); // the script's path is quoted
+        const QString job = place.filePath(QStringLiteral("a job.qvl"));
+        QProcess launch;
+        launch.start(QStringLiteral("gio"), {QStringLiteral("launch"), a.Desktop_Entry_Path(), job});
+        QVERIFY(launch.waitForFinished(20000));
+        QVERIFY2(launch.exitCode() == 0, launch.readAllStandardError().constData());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record) && !Read(record).isEmpty(), 5000);
+        QCOMPARE(QString::fromLocal8Bit(Read(record)), job + u'\n');
+    }
+
     void Desktop_Knows_The_Type()
     {
         const QString xdg_mime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
