@@ -40,7 +40,7 @@ Written Write_If_Changed(const QString &path, const QByteArray &bytes)
     return Write_User_File(path, bytes).Ok ? Written::Written : Written::Failed;
 }
 
-// Characters after which the Desktop Entry Specification wants an Exec
+// Characters for which the desktop entry rules want an Exec
 // argument quoted.
 const QString Reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
 
