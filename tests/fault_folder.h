@@ -81,7 +81,9 @@ public:
         return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.flush();
     }
 
-    // Makes writing fail: fills the disk, write-protects the file or the folder.
+    // Makes writing fail: fills the disk, write-protects the file or the
+    // folder. False when it could not; Skip_Reason then tells whether this
+    // system simply cannot make the fault.
     bool Arm(const QString &name)
     {
         if (Needs_Mount()) {
@@ -161,6 +163,8 @@ private:
             flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
             ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
         }
+        if (!ok && on && (errno == ENOTTY || errno == EOPNOTSUPP || errno == EINVAL))
+            Skip_Reason = QStringLiteral("this file system has no immutable attribute (a tmpfs before Linux 6.0)");
         ::close(fd);
         if (ok && on)
             protected_ << path;

@@ -523,7 +523,11 @@ private slots:
         const QString name = QStringLiteral("Quorvel.ini");
         const QByteArray earlier("[Config]\nVersion=1.01.0315\nEditor=ed\n");
         QVERIFY(folder.Place(name, earlier));
-        QVERIFY(folder.Arm(name));
+        if (!folder.Arm(name)) {
+            if (!folder.Skip_Reason.isEmpty())
+                QSKIP(qPrintable(folder.Skip_Reason));
+            QFAIL("the fault could not be made");
+        }
         QString error;
         bool written = false;
         {
