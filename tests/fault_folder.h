@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
@@ -19,6 +20,33 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
+
+// Makes a file or folder one that may not be written (on) or undoes it:
+// the immutable attribute as root, the permissions otherwise. False, with
+// errno set, when that cannot be done.
+inline bool Write_Protect(const QString &path, bool on)
+{
+    if (::geteuid() != 0) {
+        const bool dir = QFileInfo(path).isDir();
+        QFile::Permissions p = QFile::ReadOwner | (dir ? QFile::ExeOwner : QFile::Permissions());
+        if (!on)
+            p |= QFile::WriteOwner;
+        return QFile::setPermissions(path, p);
+    }
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok) {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    const int code = errno;
+    ::close(fd);
+    errno = code;
+    return ok;
+}
 
 enum class Fault {
     Full_Disk,           // the earlier file fits, nothing more does
@@ -145,27 +173,9 @@ private:
 
     bool Protect(const QString &path, bool on)
     {
-        if (::geteuid() != 0) {
-            const QFileInfo info(path);
-            QFile::Permissions p = info.isDir() ? (QFile::ReadOwner | QFile::ExeOwner) : QFile::ReadOwner;
-            if (!on)
-                p |= QFile::WriteOwner | (info.isDir() ? QFile::ExeOwner : QFile::Permissions());
-            if (on)
-                protected_ << path;
-            return QFile::setPermissions(path, on ? p : (p | QFile::ReadOwner));
-        }
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0)
-            return false;
-        int flags = 0;
-        bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-        if (ok) {
-            flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-            ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-        }
+        const bool ok = Write_Protect(path, on);
         if (!ok && on && (errno == ENOTTY || errno == EOPNOTSUPP || errno == EINVAL))
             Skip_Reason = QStringLiteral("this file system has no immutable attribute (a tmpfs before Linux 6.0)");
-        ::close(fd);
         if (ok && on)
             protected_ << path;
         return ok;

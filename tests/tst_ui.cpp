@@ -1,5 +1,6 @@
 #include "frm_about.h"
 #include "frm_main.h"
+#include "fault_folder.h"
 #include "frm_note.h"
 #include "text_codec.h"
 #include "frm_options.h"
@@ -574,6 +575,33 @@ private slots:
         scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
         w.main->New_Job();
         QCOMPARE(scroll->verticalScrollBar()->value(), 0);
+    }
+
+    // Options that cannot be stored say why; they still apply until the
+    // program ends, and the earlier store is as it was.
+    void Options_Save_Reports_A_Store_Not_Written()
+    {
+        Window w;
+        const QString file = w.dir.filePath(QStringLiteral("Quorvel.ini"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray earlier = f.readAll();
+        f.close();
+        QVERIFY(!earlier.isEmpty());
+        if (!Write_Protect(file, true))
+            QSKIP("this file system cannot write-protect a file");
+        const auto undo = qScopeGuard([&file] { Write_Protect(file, false); });
+        w.main->Open_Options();
+        auto *options = w.main->findChild<Frm_Options *>();
+        QVERIFY(options);
+        options->TB_Editor->setText(QStringLiteral("kate"));
+        w.prompt.Messages.clear();
+        options->Save();
+        const QString reason = QString::fromLocal8Bit(std::strerror(::geteuid() == 0 ? EPERM : EACCES));
+        QVERIFY(!w.prompt.Messages.filter(QStringLiteral("The options could not be saved to %1: %2").arg(file, reason)).isEmpty());
+        QCOMPARE(w.main->State.Settings.Editor, QStringLiteral("kate"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), earlier);
     }
 
     void Pressure_Diagram_And_Pipe_Sizes()
