@@ -345,8 +345,11 @@ QString Frm_Main::Launch(const QString &command_line, int show_code, bool quiet)
     QString error;
     Shell_Failure later;
     if (!quiet) {
-        const QString what = Shell_Split(command_line).Parameters.isEmpty() ? Shell_Split(command_line).Program
-                                                                            : command_line;
+        // The document that failed to open: the command's own path, or the
+        // file handed to the factory editor.
+        const Shell_Command c = Shell_Split(command_line);
+        const QStringList arguments = Split_Arguments(c.Parameters);
+        const QString what = QFileInfo(c.Program).isFile() || arguments.isEmpty() ? c.Program : arguments.first();
         later = [window = QPointer<Frm_Main>(this), what](const QString &reason) {
             if (window)
                 window->prompt_->Show_Message(QStringLiteral("%1 could not be opened: %2.").arg(what, reason));
