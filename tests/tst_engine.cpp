@@ -1226,6 +1226,34 @@ private slots:
             QVERIFY(!fault.isEmpty());
     }
 
+    // With the shipped displacement list each up-sizing step gains: a job
+    // that the 5/8" x 3/4" and the 3/4" meter fail on pressure and the 1"
+    // meets ends on the 1" after two steps (with the duplicate 5/8" entry
+    // the second step changed nothing and the job ended "3/4" [Fail]").
+    void Shipped_List_Upsizes_To_A_Larger_Meter()
+    {
+        const QString list = QCoreApplication::applicationDirPath() + QStringLiteral("/AWWA-Standard.mtr");
+        if (!QFile::exists(list))
+            QFAIL("AWWA-Standard.mtr is not beside the test");
+        Example ex;
+        Load_Meter_List(ex.meters, list);
+        ex.conv.Rows = {{10, 17, 17}}; // the one 10-unit fixture asks for 17 gpm
+        // Only the meter loses pressure: 60 psi at the main, 57 psi required.
+        ex.job.Elev_Main_Meter = ex.job.Elev_Meter_Fixture = QStringLiteral("0");
+        ex.job.Len_Main_CB = ex.job.Len_CB_Meter = ex.job.Len_Meter_Fixture = QStringLiteral("0");
+        ex.job.Pressure_Treatment = QStringLiteral("0");
+        ex.job.Pressure_Fixture = QStringLiteral("57");
+        ex.job.No_Upsize = Loose_Value::Of_Number(0);
+        ex.Run();
+        QCOMPARE(ex.job.Design_Flow, 17.0);
+        // 5/8" x 3/4": 11.0 psi lost; 3/4": 5.0 psi; 1": 1.9 psi.
+        QCOMPARE(ex.job.Upsize_Count, 3); // three evaluations: two steps up
+        QVERIFY(ex.job.Meter_Size_Text.startsWith(QStringLiteral("1\" [Upsized]")));
+        QCOMPARE(ex.meters.Entry(ex.job.Meter_Index)->Size_Label, QStringLiteral("1\""));
+        QVERIFY(!ex.job.Pressure_Failed);
+        QVERIFY(std::fabs(ex.job.Pressure_At_Fixture - (60 - 2.2 * 17 / 20)) < 1e-9);
+    }
+
     // The shipped tables load, label the grid and size a small house.
     void Shipped_Data()
     {
