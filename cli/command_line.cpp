@@ -7,6 +7,7 @@
 #include "settings_store.h"
 #include "text_codec.h"
 #include "update_commands.h"
+#include "user_file.h"
 #include "sizing_job.h"
 
 #include <QDir>
@@ -14,8 +15,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
+#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -177,11 +178,7 @@ Program_State Prepare_State(const Arguments &a, const QString &program_folder, c
 
 bool Save_Bytes(const QString &path, const QByteArray &bytes, QString *error)
 {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-        return true;
-    *error = file.errorString();
-    return false;
+    return Write_User_File(path, bytes, error);
 }
 
 bool Ended_Unsized(const Sizing_Job &job)
@@ -368,10 +365,15 @@ int Run_Report(const Arguments &a, const Program_State &prepared, FILE *out, FIL
     for (const QString &m : read.Messages + outcome.Messages)
         Print(err, QStringLiteral("Message: %1\n").arg(m));
     if (a.output.isEmpty()) {
-        std::fwrite(report.constData(), 1, size_t(report.size()), out);
-        std::fflush(out);
+        // Standard output may be a file on a full disk: a lost report fails.
+        const bool written = std::fwrite(report.constData(), 1, size_t(report.size()), out) == size_t(report.size());
+        if (std::fflush(out) != 0 || !written || std::ferror(out)) {
+            Print(err, QStringLiteral("Quorvel: the report could not be written: %1\n")
+                           .arg(QString::fromLocal8Bit(std::strerror(errno))));
+            return Usage_Or_File_Error;
+        }
     } else if (!Save_Bytes(a.output, report, &error)) {
-        Print(err, QStringLiteral("Quorvel: the report could not be written to %1: %2\n").arg(a.output, error));
+        Print(err, QStringLiteral("Quorvel: the report could not be written to %1: %2\n").arg(a.output, Reason_Text(error)));
         return Usage_Or_File_Error;
     }
     return Ended_Unsized(state.Job) ? Not_Sized : Sized;

@@ -1,10 +1,13 @@
 #include "frm_note.h"
 
+#include "text_codec.h"
+
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 Frm_Note::Frm_Note(const QString &version, const QString &date_text, const QString &location, const QString &note,
@@ -40,7 +43,7 @@ Frm_Note::Frm_Note(const QString &version, const QString &date_text, const QStri
     ok->setObjectName(QStringLiteral("Button_Ok"));
     auto *cancel = new QPushButton(QStringLiteral("Cancel"));
     cancel->setObjectName(QStringLiteral("Button_Cancel"));
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ok, &QPushButton::clicked, this, &Frm_Note::Ok);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -50,12 +53,39 @@ Frm_Note::Frm_Note(const QString &version, const QString &date_text, const QStri
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(captions);
     layout->addWidget(TB_Note, 1);
+    Lab_Note_Warning = new QLabel;
+    Lab_Note_Warning->setObjectName(QStringLiteral("Lab_Note_Warning"));
+    Lab_Note_Warning->setWordWrap(true);
+    Lab_Note_Warning->setStyleSheet(QStringLiteral("color: #b00000"));
+    Lab_Note_Warning->hide();
+    layout->addWidget(Lab_Note_Warning);
     layout->addLayout(buttons);
 }
 
 QString Frm_Note::Note() const
 {
-    QString text = TB_Note->toPlainText();
+    // The raw text: the plain text would turn non-breaking spaces into
+    // blanks. Paragraph and line separators are the note's CR LF.
+    QString text = TB_Note->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n').replace(QChar::LineSeparator, u'\n');
     text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
     return text;
+}
+
+void Frm_Note::Ok()
+{
+    // A character the job file's code page cannot hold would come back as
+    // "?": it is named here, and the editor stays open.
+    const QStringList unheld = Unencodable_1252(Note());
+    if (unheld.isEmpty()) {
+        accept();
+        return;
+    }
+    QStringList shown;
+    for (const QString &c : unheld)
+        shown << QStringLiteral("\"%1\" (U+%2)").arg(c, QString::number(c.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0'));
+    Lab_Note_Warning->setText(QStringLiteral("A job file cannot hold these characters: %1. Replace or remove them to "
+                                             "keep the note.")
+                                  .arg(shown.join(QStringLiteral(", "))));
+    Lab_Note_Warning->show();
 }

@@ -3,9 +3,9 @@
 #include "leading_number.h"
 #include "number_format.h"
 #include "text_codec.h"
+#include "user_file.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <cmath>
 #include <optional>
@@ -13,7 +13,6 @@
 namespace {
 
 constexpr int Fields_Read = 70;
-constexpr qint64 Max_Job_File_Bytes = 1024 * 1024; // a job file is about 2 kB
 
 const QString Crlf = QStringLiteral("\r\n");
 
@@ -115,18 +114,30 @@ QByteArray Job_File_Bytes(const Program_State &state)
     return Encode_1252(f.join(Crlf) + Crlf);
 }
 
+QStringList Unsaveable_Characters(const Sizing_Job &j)
+{
+    QString all = j.Location + j.Calculated_By + j.Irrigation_Flow + j.NoteA_Flow + j.Meter_Location + j.Note
+                  + j.No_Upsize.Text() + j.Fixture_Units_Text + j.Design_Flow_Text + j.Meter_Size_Text
+                  + j.Pressure_Fixture_Text;
+    for (const QString &count : j.Fixture_Count)
+        all += count;
+    for (const Pressure_Field &p : Pressure_Fields)
+        all += (j.*(p.Member)).Text();
+    return Unencodable_1252(all);
+}
+
 bool Write_Job_File(const Program_State &state, const QString &path, QString *error)
 {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        const QByteArray bytes = Job_File_Bytes(state);
-        if (file.write(bytes) == bytes.size() && file.commit())
-            return true;
+    const QByteArray bytes = Job_File_Bytes(state);
+    if (bytes.size() > Max_Job_File_Bytes) {
+        if (error)
+            *error = QStringLiteral("the job file would hold %1 bytes, more than the %2 a job file may hold; "
+                                    "shorten the note")
+                         .arg(bytes.size())
+                         .arg(Max_Job_File_Bytes);
+        return false;
     }
-    if (error)
-        *error = file.errorString();
-    file.cancelWriting();
-    return false;
+    return Write_User_File(path, bytes, error);
 }
 
 QStringList Job_File_Fields(const QByteArray &bytes, int *present)

@@ -16,11 +16,22 @@ inline const QString Earlier_Version_Message = QStringLiteral(
     "The version of the data file loaded is an earlier version then the current program version, check all "
     "data fields to verify values.");
 
+// The largest job file: the reader reads this much, and the writer refuses
+// a job whose file would be larger (only a huge note can make it so), so
+// that every job file written is read back whole.
+constexpr qint64 Max_Job_File_Bytes = 16 * 1024 * 1024;
+
+// The characters of the job's texts (location, calculated by, counts,
+// pressure details, note) that a job file cannot hold, each once; empty
+// when it holds them all.
+QStringList Unsaveable_Characters(const Sizing_Job &job);
+
 // The file text of the state's job in the current layout.
 QByteArray Job_File_Bytes(const Program_State &state);
 
-// Writes the job through a temporary file, so a failed write leaves an
-// earlier file untouched. False with the reason in *error.
+// Writes the job all or nothing (a failed write leaves an earlier file
+// untouched). False with the reason in *error; also when the file would be
+// larger than Max_Job_File_Bytes.
 bool Write_Job_File(const Program_State &state, const QString &path, QString *error = nullptr);
 
 // The fields of a job file text by the field reading rules, at most 70;

@@ -1,6 +1,7 @@
 #include "job_lifecycle.h"
 
 #include "job_file.h"
+#include "user_file.h"
 
 #include <QFileInfo>
 
@@ -40,6 +41,16 @@ void Show_All(Prompt &prompt, const QStringList &messages)
 }
 
 } // namespace
+
+QString Unsaveable_Message(const QStringList &characters)
+{
+    QStringList shown;
+    for (const QString &c : characters)
+        shown << QStringLiteral("\"%1\" (U+%2)").arg(c, QString::number(c.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0'));
+    return QStringLiteral("The job was not saved: a job file cannot hold these characters: %1. Replace them and "
+                          "save again.")
+        .arg(shown.join(QStringLiteral(", ")));
+}
 
 bool Job_New(Program_State &state, Prompt &prompt)
 {
@@ -96,8 +107,16 @@ Calc_Outcome Job_Save(Program_State &state, Prompt &prompt, bool *saved)
         return outcome;
     state.Current_Path = path;
     state.Job_File_Name = path;
-    if (!Write_Job_File(state, path)) {
-        prompt.Show_Message(QStringLiteral("Bad file name or path"));
+    // A character the file's code page cannot hold would come back as "?".
+    const QStringList unheld = Unsaveable_Characters(state.Job);
+    if (!unheld.isEmpty()) {
+        prompt.Show_Message(Unsaveable_Message(unheld));
+        return outcome;
+    }
+    QString error;
+    if (!Write_Job_File(state, path, &error)) {
+        // The earlier file is as it was; say why this one could not be written.
+        prompt.Show_Message(QStringLiteral("Bad file name or path\n\n%1: %2").arg(path, Reason_Text(error)));
         return outcome;
     }
     prompt.Show_Message(QStringLiteral("Saved"));

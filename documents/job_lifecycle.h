@@ -20,6 +20,10 @@ bool Job_New(Program_State &state, Prompt &prompt);
 // False when nothing was read.
 bool Job_Open(Program_State &state, Prompt &prompt);
 
+// What Save says instead of writing a job whose texts hold characters a
+// job file cannot keep.
+QString Unsaveable_Message(const QStringList &characters);
+
 // Save: calculates (its messages first), always shows the save dialog,
 // writes the file. The outcome of the calculation is returned so that the
 // window can refresh its results and play the sound. *saved tells whether

@@ -1,8 +1,8 @@
 #include "program_documents.h"
 
 #include "text_codec.h"
+#include "user_file.h"
 
-#include <QSaveFile>
 #include <QStringList>
 
 namespace {
@@ -31,13 +31,7 @@ QString Joined(const QStringList &lines)
 
 bool Write(const QString &folder, const QString &name, const QString &text, QString *error)
 {
-    QSaveFile file(folder + u'/' + name);
-    const QByteArray bytes = Encode_1252(text);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
-        return true;
-    if (error)
-        *error = file.errorString();
-    return false;
+    return Write_User_File(folder + u'/' + name, Encode_1252(text), error);
 }
 
 struct Release {

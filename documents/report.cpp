@@ -4,8 +4,8 @@
 #include "number_format.h"
 #include "prompt.h"
 #include "text_codec.h"
+#include "user_file.h"
 
-#include <QSaveFile>
 
 namespace {
 
@@ -244,19 +244,7 @@ bool Write_Report(Program_State &state, const QString &path, QString *error, Cal
     if (outcome)
         *outcome = calculated;
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    file.write(Encode_1252(Compose(state)));
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return Write_User_File(path, Encode_1252(Compose(state)), error);
 }
 
 bool Print_Preview(Program_State &state, Prompt &prompt, const Report_Launcher &launch, Calc_Outcome *outcome)
@@ -271,11 +259,7 @@ bool Print_Preview(Program_State &state, Prompt &prompt, const Report_Launcher &
         *outcome = calculated;
 
     if (!written) {
-        QString reason = error.trimmed();
-        while (reason.endsWith(u'.'))
-            reason.chop(1);
-        if (reason.isEmpty())
-            reason = QStringLiteral("unknown error");
+        const QString reason = Reason_Text(error);
         prompt.Show_Message(QStringLiteral("The report could not be written to %1: %2. Check that the program folder can be written.")
                                 .arg(path, reason));
         return false;

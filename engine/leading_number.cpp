@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string>
 
 namespace {
@@ -31,7 +32,32 @@ double Radix_Integer(QStringView text, qsizetype pos, int base)
             break;
         value = value * base + digit;
     }
-    return std::isfinite(value) ? value : 0.0;
+    // More digits than a double can count: the largest number there is.
+    return std::isfinite(value) ? value : std::numeric_limits<double>::max();
+}
+
+// Whether a decimal text that a double cannot hold is too large (rather
+// than too small): its first significant digit stands above the point.
+bool Too_Large(const std::string &decimal)
+{
+    const std::size_t e = decimal.find('e');
+    const std::string mantissa = decimal.substr(0, e);
+    long long exponent = 0;
+    if (e != std::string::npos) {
+        std::from_chars(decimal.data() + e + 1 + (decimal[e + 1] == '+'), decimal.data() + decimal.size(), exponent);
+        if (exponent > 100000)
+            exponent = 100000; // far beyond any double either way
+        if (exponent < -100000)
+            exponent = -100000;
+    }
+    const std::size_t point = mantissa.find('.');
+    const std::size_t whole_end = point == std::string::npos ? mantissa.size() : point;
+    const std::size_t first = mantissa.find_first_not_of("0.");
+    if (first == std::string::npos)
+        return false; // zero
+    // The power of ten of the first significant digit.
+    const long long power = first < whole_end ? (long long)(whole_end - first - 1) : -(long long)(first - whole_end);
+    return power + exponent > 0;
 }
 
 } // namespace
@@ -128,7 +154,13 @@ double Leading_Number(QStringView text)
 
     double value = 0;
     const auto result = std::from_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    if (result.ec != std::errc() || !std::isfinite(value))
+    if (result.ec == std::errc::result_out_of_range) {
+        // Beyond what a double holds: a number too large counts as the
+        // largest there is (a count of 1e999 is too many fixtures, never
+        // none); one too small counts as 0.
+        value = Too_Large(buffer) ? std::numeric_limits<double>::max() : 0.0;
+    } else if (result.ec != std::errc() || !std::isfinite(value)) {
         return 0.0;
+    }
     return negative ? -value : value;
 }

@@ -172,10 +172,50 @@ QString Format_Text(const QString &text, Number_Pattern pattern)
     return ok ? Format_Number(value, pattern) : text;
 }
 
+namespace {
+
+// The shortest decimal text that reads back as exactly this value, in the
+// general form's scientific style (1.7976931348623157E+308).
+QString Exact_Scientific(double value)
+{
+    char buffer[64];
+    const auto res = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    QString text = QString::fromLatin1(buffer, res.ptr - buffer);
+    const qsizetype e = text.indexOf(u'e');
+    QString exponent = text.mid(e + 1);
+    const bool minus = exponent.startsWith(u'-');
+    if (exponent.startsWith(u'-') || exponent.startsWith(u'+'))
+        exponent.remove(0, 1);
+    return text.left(e) + (minus ? QStringLiteral("E-") : QStringLiteral("E+")) + exponent.rightJustified(2, u'0');
+}
+
+// Whether the text reads back as a finite number (the 15-digit rounding
+// of the largest doubles reads as a number beyond them).
+bool Reads_Back(const QString &text)
+{
+    const QByteArray latin = text.toLatin1();
+    double back = 0;
+    const auto res = std::from_chars(latin.constData(), latin.constData() + latin.size(), back);
+    return res.ec == std::errc() && std::isfinite(back);
+}
+
+QString General_Rounded(double value);
+
+} // namespace
+
 QString General_Number(double value)
 {
     if (!std::isfinite(value) || value == 0)
         return QStringLiteral("0");
+    QString text = General_Rounded(value);
+    return Reads_Back(text) ? text : Exact_Scientific(value);
+}
+
+namespace {
+
+// The general form with 15 significant digits.
+QString General_Rounded(double value)
+{
     const Decimal d = To_Decimal(std::fabs(value));
     QString out = value < 0 ? QStringLiteral("-") : QString();
     if (d.exponent > 15 || d.exponent < -4) {
@@ -198,6 +238,8 @@ QString General_Number(double value)
         out += u'.' + Fraction_Part(d, fraction_digits, true);
     return out;
 }
+
+} // namespace
 
 QString Print_Number(double value)
 {

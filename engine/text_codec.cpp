@@ -23,6 +23,35 @@ QString Decode_1252(QByteArrayView bytes)
     return text;
 }
 
+namespace {
+
+bool Encodable(char16_t u)
+{
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+        return true;
+    for (const char16_t h : High_Table)
+        if (h == u)
+            return true;
+    return false;
+}
+
+} // namespace
+
+QStringList Unencodable_1252(QStringView text)
+{
+    QStringList out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (Encodable(text[i].unicode()))
+            continue;
+        const qsizetype units = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+        const QString c = text.mid(i, units).toString();
+        if (!out.contains(c))
+            out << c;
+        i += units - 1;
+    }
+    return out;
+}
+
 QByteArray Encode_1252(QStringView text)
 {
     QByteArray bytes(text.size(), Qt::Uninitialized);

@@ -6,6 +6,7 @@
 #include "reference_dialogs.h"
 #include "settings_store.h"
 #include "shell_run.h"
+#include "user_file.h"
 #include "ui_frm_options.h"
 
 #include <QCheckBox>
@@ -244,7 +245,11 @@ void Frm_Options::Save()
         *numbers[i] = Loose_Value::Of_Number(Leading_Number(boxes[i]->text()));
     s.Default_No_Upsize = Chk_Default_No_Upsize->isChecked() ? QStringLiteral("True") : QStringLiteral("False");
     Settings_Store store = main_.Open_Settings_Store();
-    Write_Settings(store, s);
+    QString error;
+    if (!Write_Settings(store, s, &error))
+        main_.Prompts.Show_Message(QStringLiteral("The options could not be saved to %1: %2. They apply until Quorvel "
+                                                  "ends.")
+                                       .arg(store.File_Name(), Reason_Text(error)));
     if (main_.Main_Window) {
         main_.Main_Window->raise();
         main_.Main_Window->activateWindow();

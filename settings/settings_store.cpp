@@ -1,6 +1,12 @@
 #include "settings_store.h"
 
+#include "user_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
+#include <QTemporaryDir>
 
 #include <array>
 #include <variant>
@@ -99,20 +105,67 @@ Settings_Store &Settings_Store::operator=(Settings_Store &&) noexcept = default;
 
 QString Settings_Store::Read(const QString &key) const
 {
+    const auto stored = written_.constFind(Group + key);
+    if (stored != written_.constEnd())
+        return *stored;
     return Text_Of(settings_->value(Group + key));
 }
 
 void Settings_Store::Write(const QString &key, const QString &value)
 {
-    // Always a QString, so that the INI writer quotes and escapes it rather
-    // than writing a list or a typed value.
-    settings_->setValue(Group + key, QVariant(value));
+    written_.insert(Group + key, value);
 }
 
 bool Settings_Store::Flush()
 {
-    settings_->sync();
-    return settings_->status() == QSettings::NoError;
+    error_.clear();
+    if (settings_->status() == QSettings::FormatError) {
+        error_ = QStringLiteral("the file does not hold settings in a form the program can read");
+        return false;
+    }
+    if (written_.isEmpty())
+        return true;
+    // The INI text as QSettings writes it (quoted and escaped), made in a
+    // private folder from what the file held and what was stored since,
+    // then written over the store's file all or nothing.
+    QTemporaryDir scratch;
+    if (!scratch.isValid()) {
+        error_ = scratch.errorString();
+        return false;
+    }
+    const QString staged = scratch.filePath(QStringLiteral("store.ini"));
+    {
+        QSettings copy(staged, QSettings::IniFormat);
+        for (const QString &key : settings_->allKeys())
+            if (!written_.contains(key))
+                copy.setValue(key, settings_->value(key));
+        // Always a QString, so that the INI writer quotes and escapes it
+        // rather than writing a list or a typed value.
+        for (auto it = written_.cbegin(); it != written_.cend(); ++it)
+            copy.setValue(it.key(), QVariant(it.value()));
+        copy.sync();
+        if (copy.status() != QSettings::NoError) {
+            error_ = QStringLiteral("the settings could not be laid out");
+            return false;
+        }
+    }
+    QFile text(staged);
+    if (!text.open(QIODevice::ReadOnly)) {
+        error_ = text.errorString();
+        return false;
+    }
+    const QByteArray bytes = text.readAll();
+    const QString path = File_Name();
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        error_ = QStringLiteral("its folder could not be created");
+        return false;
+    }
+    return Write_User_File(path, bytes, &error_);
+}
+
+QString Settings_Store::Last_Error() const
+{
+    return error_;
 }
 
 QString Settings_Store::File_Name() const
@@ -145,7 +198,7 @@ Settings_Fields Read_Settings(const Settings_Store &store)
     return s;
 }
 
-void Write_Settings(Settings_Store &store, const Settings_Fields &s)
+bool Write_Settings(Settings_Store &store, const Settings_Fields &s, QString *error)
 {
     for (const Key_Field &k : Key_Fields) {
         QString text = std::visit(Overload{
@@ -161,7 +214,11 @@ void Write_Settings(Settings_Store &store, const Settings_Fields &s)
             text = True_Text;
         store.Write(QString::fromUtf16(k.Key), text);
     }
-    store.Flush(); // a store that cannot be written is left as it is
+    if (store.Flush())
+        return true;
+    if (error)
+        *error = store.Last_Error();
+    return false;
 }
 
 Settings_Fields Startup_Load(Settings_Store &store, Prompt &prompt)
@@ -175,7 +232,7 @@ Settings_Fields Startup_Load(Settings_Store &store, Prompt &prompt)
         // The factory settings, to the store and into memory. When the
         // store cannot be written the program goes on with them in memory.
         s = Settings_Fields::Factory();
-        Write_Settings(store, s);
+        Write_Settings(store, s); // a store that cannot be written is left as it is
     }
     return s;
 }

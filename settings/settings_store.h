@@ -5,6 +5,7 @@
 #include "sizing_job.h"
 
 #include <QDate>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -32,19 +33,24 @@ public:
     // The text of a key; the empty text when it was never written or
     // cannot be read.
     QString Read(const QString &key) const;
-    // Stores the text; the file is written by Flush (or when the store is
-    // destroyed), creating its folder as needed.
+    // Stores the text in memory; the file is written by Flush only.
     void Write(const QString &key, const QString &value);
-    // Writes pending changes. False when the store met an error: its file
-    // could not be written, or what was there could not be read as settings.
+    // Writes the whole store all or nothing, creating its folder as needed:
+    // a failed write (a full disk, a read-only file) leaves the earlier file
+    // as it was. False when the store met an error: its file could not be
+    // written, or what was there could not be read as settings (it is then
+    // left alone); Last_Error tells why.
     bool Flush();
+    QString Last_Error() const;
     QString File_Name() const;
 
     // Where the per-user store lives.
     static QString Default_Location();
 
 private:
-    std::unique_ptr<QSettings> settings_;
+    std::unique_ptr<QSettings> settings_; // reads the file; never writes it
+    QMap<QString, QString> written_;      // values stored since, by full key
+    QString error_;
 };
 
 // The 24 keys in the order they are read at startup and written by the
@@ -67,8 +73,10 @@ Settings_Fields Read_Settings(const Settings_Store &store);
 // Writes all 24 keys in order and flushes: "Version" the program's
 // version, "OkINI" "True", Booleans as "True"/"False", loose values as
 // their text (a number in decimal form with ".", "0" for 0; a Boolean as
-// "True"/"False"), texts as they are. A failing write is ignored.
-void Write_Settings(Settings_Store &store, const Settings_Fields &settings);
+// "True"/"False"), texts as they are.
+// False, with the reason in *error, when the store could not be written;
+// the earlier file is then as it was.
+bool Write_Settings(Settings_Store &store, const Settings_Fields &settings, QString *error = nullptr);
 
 // The startup load: reads the store; when the stored version is not the
 // program's (a missing one included) shows the reset message; when the

@@ -3,6 +3,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QMimeDatabase>
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
@@ -24,11 +25,74 @@ Shell_Launcher &Current_Launcher()
 QString Program_Path(const QString &program)
 {
     if (program.contains(u'/'))
-        return QFileInfo(program).isFile() && QFileInfo(program).isExecutable() ? program : QString();
-    return QStandardPaths::findExecutable(program);
+        return Is_Program_File(program) ? program : QString();
+    return QStandardPaths::findExecutable(program); // what PATH holds is there to be run
+}
+
+// Why the desktop's opener (xdg-open) gave up, by its exit status.
+QString Opener_Reason(int status, const QByteArray &said)
+{
+    switch (status) {
+    case 2:
+        return QStringLiteral("the document does not exist");
+    case 3:
+        return QStringLiteral("no program is set to open this kind of document");
+    case 4:
+        return QStringLiteral("the program that opens this kind of document failed");
+    default:
+        break;
+    }
+    const QString text = QString::fromLocal8Bit(said.left(300)).trimmed();
+    return text.isEmpty() ? QStringLiteral("the desktop's opener ended with status %1").arg(status) : text;
+}
+
+// The plain process start of a command line (the fallback): an unquoted
+// program path with blanks is found by trying ever longer prefixes up to a
+// blank, as a command line given to the system would be.
+bool Start_Plain(const QString &command_line, const Shell_Command &c, const Shell_Launcher &launcher)
+{
+    QString fallback;
+    QStringList fallback_args;
+    if (command_line.startsWith(u'"')) {
+        const QStringList words = Split_Arguments(command_line);
+        if (!words.isEmpty()) {
+            fallback = Program_Path(words.first());
+            fallback_args = words.mid(1);
+        }
+    } else {
+        for (qsizetype end = 0; end >= 0 && fallback.isEmpty();) {
+            end = c.Command_Line.indexOf(u' ', end + 1);
+            const QString prefix = end < 0 ? c.Command_Line : c.Command_Line.left(end);
+            fallback = Program_Path(prefix);
+            if (!fallback.isEmpty())
+                fallback_args = Split_Arguments(end < 0 ? QString() : c.Command_Line.mid(end + 1));
+        }
+    }
+    const QString folder = QFileInfo(c.Working_Folder).isDir() ? c.Working_Folder : QDir::currentPath();
+    return !fallback.isEmpty() && launcher.Start_Program(fallback, fallback_args, folder);
 }
 
 } // namespace
+
+bool Is_Program_File(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || !info.isExecutable())
+        return false;
+    static const QStringList documents = {
+        QStringLiteral("htm"), QStringLiteral("html"), QStringLiteral("txt"), QStringLiteral("dat"),
+        QStringLiteral("mtr"), QStringLiteral("prn"), QStringLiteral("qvl"), QStringLiteral("pdf"),
+        QStringLiteral("wav"), QStringLiteral("bak"), QStringLiteral("ini"), QStringLiteral("csv")};
+    if (documents.contains(info.suffix(), Qt::CaseInsensitive))
+        return false;
+    static const QMimeDatabase types;
+    const QMimeType type = types.mimeTypeForFile(info);
+    for (const char *program : {"application/x-executable", "application/x-sharedlib", "application/x-pie-executable",
+                                "application/x-shellscript"})
+        if (type.inherits(QLatin1String(program)))
+            return true;
+    return false;
+}
 
 Shell_Command Shell_Split(const QString &command_line)
 {
@@ -91,8 +155,36 @@ QStringList Split_Arguments(const QString &parameters)
 Shell_Launcher Default_Shell_Launcher()
 {
     Shell_Launcher l;
-    l.Open_Document = [](const QString &document) {
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(document).absoluteFilePath()));
+    l.Open_Document = [](const QString &document, const Shell_Failure &failed) {
+        const QString path = QFileInfo(document).absoluteFilePath();
+        const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+        if (opener.isEmpty())
+            return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+        // The opener reports a missing or failing handler only by its exit
+        // status, and may run as long as the handler does: it is watched
+        // from the event loop, never waited for.
+        auto *process = new QProcess;
+        process->setProgram(opener);
+        process->setArguments({path});
+        process->setWorkingDirectory(QFileInfo(path).absolutePath());
+        process->setStandardInputFile(QProcess::nullDevice());
+        process->setStandardOutputFile(QProcess::nullDevice());
+        QObject::connect(process, &QProcess::finished, process,
+                         [process, failed](int status, QProcess::ExitStatus how) {
+                             if ((how != QProcess::NormalExit || status != 0) && failed)
+                                 failed(how == QProcess::NormalExit ? Opener_Reason(status, process->readAllStandardError())
+                                                                    : QStringLiteral("the desktop's opener crashed"));
+                             process->deleteLater();
+                         });
+        QObject::connect(process, &QProcess::errorOccurred, process, [process, failed](QProcess::ProcessError e) {
+            if (e != QProcess::FailedToStart)
+                return;
+            if (failed)
+                failed(process->errorString());
+            process->deleteLater();
+        });
+        process->start();
+        return true;
     };
     l.Start_Program = [](const QString &program, const QStringList &arguments, const QString &folder) {
         return QProcess::startDetached(program, arguments, folder);
@@ -105,7 +197,7 @@ void Set_Shell_Launcher(const Shell_Launcher &launcher)
     Current_Launcher() = launcher.Open_Document && launcher.Start_Program ? launcher : Default_Shell_Launcher();
 }
 
-int Shell_Run(const QString &command_line, int /*show_code*/, QString *error)
+int Shell_Run(const QString &command_line, int /*show_code*/, QString *error, const Shell_Failure &failed_later)
 {
     // Windows placement codes have no meaning for the desktops here; every
     // program and document is simply shown.
@@ -114,41 +206,27 @@ int Shell_Run(const QString &command_line, int /*show_code*/, QString *error)
     const QStringList arguments = Split_Arguments(c.Parameters);
     int result = Not_Found_Code;
 
+    // A document whose opening fails later takes the fallback then.
+    const auto later = [command_line, c, launcher, failed_later](const QString &reason) {
+        if (Start_Plain(command_line, c, launcher))
+            return;
+        if (failed_later)
+            failed_later(reason);
+    };
     const QString program = Program_Path(c.Program);
     if (!program.isEmpty()) {
         result = launcher.Start_Program(program, arguments, c.Working_Folder) ? Success_Code : Failed_Code;
     } else if (c.Program.compare(QStringLiteral("notepad.exe"), Qt::CaseInsensitive) == 0 && arguments.size() == 1) {
         // The factory editor: the desktop's handler of text documents.
-        result = launcher.Open_Document(arguments.first()) ? Success_Code : Failed_Code;
+        result = launcher.Open_Document(arguments.first(), later) ? Success_Code : Failed_Code;
     } else if (QFileInfo(c.Program).isFile()) {
-        result = launcher.Open_Document(c.Program) ? Success_Code : Failed_Code;
+        result = launcher.Open_Document(c.Program, later) ? Success_Code : Failed_Code;
     }
     if (result >= 32)
         return result;
 
-    // Fallback: the command line as a plain process. As with a command
-    // line given to the system, an unquoted program path with blanks is
-    // found by trying ever longer prefixes up to a blank.
-    QString fallback;
-    QStringList fallback_args;
-    if (command_line.startsWith(u'"')) {
-        const QStringList words = Split_Arguments(command_line);
-        if (!words.isEmpty()) {
-            fallback = Program_Path(words.first());
-            fallback_args = words.mid(1);
-        }
-    } else {
-        for (qsizetype end = 0; end >= 0 && fallback.isEmpty();) {
-            end = c.Command_Line.indexOf(u' ', end + 1);
-            const QString prefix = end < 0 ? c.Command_Line : c.Command_Line.left(end);
-            fallback = Program_Path(prefix);
-            if (!fallback.isEmpty())
-                fallback_args = Split_Arguments(end < 0 ? QString() : c.Command_Line.mid(end + 1));
-        }
-    }
-    const QString folder = QFileInfo(c.Working_Folder).isDir() ? c.Working_Folder : QDir::currentPath();
-    const bool started = !fallback.isEmpty() && launcher.Start_Program(fallback, fallback_args, folder);
-    if (!started && error)
+    // Fallback: the command line as a plain process.
+    if (!Start_Plain(command_line, c, launcher) && error)
         *error = QStringLiteral("\"%1\" could not be started: no such program or document").arg(c.Program);
     return result;
 }

@@ -28,10 +28,17 @@ struct Shell_Command {
 // root); without a "/" it is the process's current folder.
 Shell_Command Shell_Split(const QString &command_line);
 
+// Told later, from the event loop, that a document reported as started
+// could not be opened after all: no program is set to open its type, or
+// that program failed. The text says why.
+using Shell_Failure = std::function<void(const QString &reason)>;
+
 // How documents and programs are started; tests put their own in place.
 struct Shell_Launcher {
-    // Opens an existing document with the desktop's handler.
-    std::function<bool(const QString &document)> Open_Document;
+    // Starts opening an existing document with the desktop's handler and
+    // returns at once: false when that cannot even begin. A handler found
+    // missing or failing afterwards calls failed (when given) with the reason.
+    std::function<bool(const QString &document, const Shell_Failure &failed)> Open_Document;
     // Starts a program with arguments in a working folder, without waiting.
     std::function<bool(const QString &program, const QStringList &arguments, const QString &folder)> Start_Program;
 };
@@ -41,11 +48,23 @@ void Set_Shell_Launcher(const Shell_Launcher &launcher); // an empty launcher re
 // The parameter text split into arguments; double quotes group blanks.
 QStringList Split_Arguments(const QString &parameters);
 
-// Starts what the command line names and returns at once: 32 or more on
-// success; below 32 when the desktop start failed (2: not found), after
-// which the command line is started as a plain process. When that fails
-// too, *error tells why.
-int Shell_Run(const QString &command_line, int show_code, QString *error = nullptr);
+// Whether a file is a program to run rather than a document to open,
+// decided by its type (the name's extension, then its content), never by
+// the execute bit alone: a .htm, .txt, .dat, .mtr, .prn or .qvl file is a
+// document wherever it lies, also on a vfat, NTFS, SMB or ISO mount where
+// every file has the execute bit. A program is a file with the execute bit
+// whose type is an executable or a script.
+bool Is_Program_File(const QString &path);
+
+// Starts what the command line names and returns at once, never waiting
+// for the started program or the desktop's opener: 32 or more on success;
+// below 32 when the desktop start failed (2: not found), after which the
+// command line is started as a plain process. When that fails too, *error
+// tells why. A document whose opening fails only later (no handler for its
+// type, a handler that fails) takes the same fallback then, and when that
+// fails too, failed_later is called with the reason.
+int Shell_Run(const QString &command_line, int show_code, QString *error = nullptr,
+              const Shell_Failure &failed_later = {});
 
 // The operating system's name by version numbers and platform id.
 QString OS_Version_Name(int major, int minor, int platform_id);

@@ -99,10 +99,12 @@ private slots:
         const QString mime_path = home_.filePath(QStringLiteral("data/mime/packages/x-quorvel.xml"));
         const QDateTime mime_time = QFileInfo(mime_path).lastModified();
         QTest::qWait(20);
-        // Another folder, with a blank in its name: the Exec program is quoted.
+        // Another folder, with a blank in its name: the entry starts the
+        // launcher script, which starts the program there.
         QVERIFY(Quorvel_Type(QStringLiteral("/opt/new place/Quorvel")).Associate().Number == 0);
         const QString entry = QString::fromUtf8(Read(home_.filePath(QStringLiteral("data/applications/quorvel.desktop"))));
-        QVERIFY(entry.contains(QStringLiteral("\nExec=\"/opt/new place/Quorvel\" %f\n")));
+        QVERIFY(entry.contains(QStringLiteral("\nExec=%1 %f\n").arg(home_.filePath(QStringLiteral("data/Quorvel/quorvel-open")))));
+        QVERIFY(Read(home_.filePath(QStringLiteral("data/Quorvel/quorvel-open"))).contains("exec '/opt/new place/Quorvel' \"$@\"\n"));
         QCOMPARE(QFileInfo(mime_path).lastModified(), mime_time);
     }
 
@@ -118,6 +120,157 @@ private slots:
         QVERIFY(Quorvel_Type(QStringLiteral("/opt/q/Quorvel")).Associate().Number == 0);
         QCOMPARE(Read(list), QByteArray("[Added Associations]\ntext/plain=ed.desktop;\n\n[Default Applications]\n"
                                         "text/html=web.desktop\napplication/x-quorvel=quorvel.desktop\n"));
+    }
+
+    // One Exec argument, escaped by hand: quoted where a reserved character
+    // stands, " ` $ \\ escaped inside the quotes, % doubled, and backslashes
+    // doubled once more as in every string value.
+    void Exec_Arguments_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("exec");
+        QTest::newRow("plain") << "/opt/q/Quorvel" << "/opt/q/Quorvel";
+        QTest::newRow("blank") << "/opt/a b/Q" << "\"/opt/a b/Q\"";
+        QTest::newRow("double quotes") << "/opt/say\"hi\"/Q" << "\"/opt/say\\\\\"hi\\\\\"/Q\"";
+        QTest::newRow("dollar and backquote") << "/opt/$x`y`/Q" << "\"/opt/\\\\$x\\\\`y\\\\`/Q\"";
+        QTest::newRow("backslash") << "/opt/a\\b/Q" << "\"/opt/a\\\\\\\\b/Q\"";
+        QTest::newRow("percent") << "/opt/100%/Q" << "\"/opt/100%%/Q\"";
+        QTest::newRow("apostrophe, parentheses, ampersand, semicolon") << "/opt/it's (a) & b;/Q"
+                                                                        << "\"/opt/it's (a) & b;/Q\"";
+    }
+    void Exec_Arguments()
+    {
+        QFETCH(QString, argument);
+        QFETCH(QString, exec);
+        QCOMPARE(Exec_Argument(argument), exec);
+    }
+
+    // The program in folders whose names hold every character that needs
+    // care: the desktop entry is valid, and double-click through the real
+    // xdg-open starts the program there with the job.
+    void Any_Folder_Name_Opens_Jobs_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("plain") << "quorvel";
+        QTest::newRow("blanks") << "Quorvel Program Files";
+        QTest::newRow("ampersand and apostrophe") << "Smith & Jones' tools";
+        QTest::newRow("parentheses and semicolon") << "Quorvel (x86); old";
+        QTest::newRow("dollar and backquote") << "$HOME `id` $(id)";
+        QTest::newRow("percent") << "100% %f %u";
+        QTest::newRow("double quote") << "say \"cheese\" \" --evil";
+        QTest::newRow("backslash and tab") << "back\\slash\there";
+        QTest::newRow("all") << "& ' ( ) ; $ ` % \" \\ end";
+    }
+    void Any_Folder_Name_Opens_Jobs()
+    {
+        QFETCH(QString, folder);
+        for (const char *tool : {"desktop-file-validate", "xdg-open", "xdg-mime", "update-mime-database", "mimetype"})
+            if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+                QFAIL(qPrintable(QStringLiteral("%1 is not installed (tools/deps.sh installs it)").arg(QLatin1String(tool))));
+        QTemporaryDir place;
+        const QString program_folder = place.filePath(folder);
+        QVERIFY(QDir().mkpath(program_folder));
+        // The program: records its arguments and working folder.
+        const QString record = place.filePath(QStringLiteral("started.txt"));
+        const QString program = program_folder + QStringLiteral("/Quorvel");
+        QFile p(program);
+        QVERIFY(p.open(QIODevice::WriteOnly));
+        p.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + QFile::encodeName(record) + ".tmp'\n"
+                "mv '" + QFile::encodeName(record) + ".tmp' '" + QFile::encodeName(record) + "'\n");
+        p.close();
+        QVERIFY(p.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+        Cla_Associate a = Quorvel_Type(program);
+        QCOMPARE(a.Associate().Number, 0);
+        const QString entry = a.Desktop_Entry_Path();
+        QVERIFY(QFile::exists(entry));
+        QProcess validate;
+        validate.start(QStringLiteral("desktop-file-validate"), {entry});
+        QVERIFY(validate.waitForFinished(20000));
+        const QString said = QString::fromUtf8(validate.readAllStandardOutput() + validate.readAllStandardError());
+        QVERIFY2(validate.exitCode() == 0 && !said.contains(QStringLiteral("error")), qPrintable(said + Read(entry)));
+
+        // Double-click: xdg-open as a desktop without its own opener runs it.
+        const QString job = program_folder + QStringLiteral("/job.qvl");
+        QFile j(job);
+        QVERIFY(j.open(QIODevice::WriteOnly));
+        j.write("\"1.02.0808\"\r\n");
+        j.close();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "DISPLAY", "WAYLAND_DISPLAY", "BROWSER",
+                                 "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID"})
+            env.remove(QString::fromLatin1(name));
+        env.insert(QStringLiteral("HOME"), home_.path());
+        // xdg-open looks at the type's handlers only with a display; the
+        // program started here needs none, so a name is enough.
+        env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":97"));
+        QProcess open;
+        open.setProcessEnvironment(env);
+        open.start(QStringLiteral("xdg-open"), {job});
+        QVERIFY(open.waitForFinished(20000));
+        QVERIFY2(open.exitCode() == 0, open.readAllStandardError().constData());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 5000);
+        QCOMPARE(QString::fromLocal8Bit(Read(record)), job + u'\n');
+    }
+
+    // An entry that could not be written is never made the default.
+    void No_Default_For_An_Entry_Not_Written()
+    {
+        // A file where the applications folder belongs: no entry can be written.
+        QDir().mkpath(home_.filePath(QStringLiteral("data")));
+        QFile blocker(home_.filePath(QStringLiteral("data/applications")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QCOMPARE(Quorvel_Type(QStringLiteral("/opt/q/Quorvel")).Associate().Number, 0);
+        QVERIFY(!QFile::exists(home_.filePath(QStringLiteral("config/mimeapps.list"))));
+        // The same for a launcher script that cannot be written.
+        QVERIFY(blocker.remove());
+        QFile script_blocker(home_.filePath(QStringLiteral("data/Quorvel")));
+        QVERIFY(script_blocker.open(QIODevice::WriteOnly));
+        script_blocker.close();
+        QCOMPARE(Quorvel_Type(QStringLiteral("/opt/a b/Quorvel")).Associate().Number, 0);
+        QVERIFY(!QFile::exists(home_.filePath(QStringLiteral("data/applications/quorvel.desktop"))));
+        QVERIFY(!QFile::exists(home_.filePath(QStringLiteral("config/mimeapps.list"))));
+    }
+
+    // A desktop that parses Exec lines fully (GLib's gio launch) starts the
+    // program through an entry whose launcher script itself lies in a
+    // folder that needs quoting.
+    void Quoted_Exec_Line_Opens_Jobs_data()
+    {
+        QTest::addColumn<QString>("data_home");
+        QTest::newRow("blanks") << "my data";
+        QTest::newRow("quotes, dollar, backquote, backslash") << "it's \"my\" $data `x` \\here";
+        QTest::newRow("ampersand, parentheses, semicolon") << "a & b (c); d";
+    }
+    void Quoted_Exec_Line_Opens_Jobs()
+    {
+        QFETCH(QString, data_home);
+        if (QStandardPaths::findExecutable(QStringLiteral("gio")).isEmpty())
+            QFAIL("gio is not installed (libglib2.0-bin; tools/deps.sh installs it)");
+        const QString data = home_.filePath(data_home);
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+        QTemporaryDir place;
+        const QString program_folder = place.filePath(QStringLiteral("100% \"odd\" $place"));
+        QVERIFY(QDir().mkpath(program_folder));
+        const QString record = place.filePath(QStringLiteral("started.txt"));
+        const QString program = program_folder + QStringLiteral("/Quorvel");
+        QFile p(program);
+        QVERIFY(p.open(QIODevice::WriteOnly));
+        p.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + QFile::encodeName(record) + "'\n");
+        p.close();
+        QVERIFY(p.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        Cla_Associate a = Quorvel_Type(program);
+        QCOMPARE(a.Associate().Number, 0);
+        const QString entry = QString::fromUtf8(Read(a.Desktop_Entry_Path()));
+        QVERIFY2(entry.contains(QStringLiteral("\nExec=\"")), qPrintable(entry)); // the script's path is quoted
+        const QString job = place.filePath(QStringLiteral("a job.qvl"));
+        QProcess launch;
+        launch.start(QStringLiteral("gio"), {QStringLiteral("launch"), a.Desktop_Entry_Path(), job});
+        QVERIFY(launch.waitForFinished(20000));
+        QVERIFY2(launch.exitCode() == 0, launch.readAllStandardError().constData());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record) && !Read(record).isEmpty(), 5000);
+        QCOMPARE(QString::fromLocal8Bit(Read(record)), job + u'\n');
     }
 
     void Desktop_Knows_The_Type()

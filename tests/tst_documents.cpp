@@ -1,7 +1,11 @@
+#include "fault_folder.h"
 #include "job_file.h"
 #include "job_lifecycle.h"
 #include "number_format.h"
+#include "program_documents.h"
+#include "report.h"
 #include "text_codec.h"
+#include "user_file.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -509,9 +513,172 @@ private slots:
         p.Paths = {QStringLiteral("/no/such/folder/x.qvl")};
         Job_Save(s, p, &saved);
         QVERIFY(!saved);
-        QCOMPARE(p.Messages.last(), QStringLiteral("Bad file name or path"));
+        QVERIFY(p.Messages.last().startsWith(QStringLiteral("Bad file name or path")));
         QCOMPARE(s.Flag_Save, 1);
         QCOMPARE(s.Job_File_Name, QStringLiteral("/no/such/folder/x.qvl"));
+    }
+
+    // Every writer of a user file against real faults: the earlier bytes
+    // stay, the message names the system's reason, the job stays modified,
+    // no staging file is left behind. A folder that refuses new files still
+    // takes the file, written in place.
+    void Write_Failures_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QString>("writer");
+        for (const Fault f : {Fault::Full_Disk, Fault::Read_Only_File, Fault::Folder_Refuses_New, Fault::Folder_Refuses_Full})
+            for (const char *w : {"job save", "report", "license", "version", "helper"}) {
+                // The documents are smaller than the page the earlier file
+                // holds: written in place they fit, and rightly succeed.
+                if (f == Fault::Folder_Refuses_Full && (w[0] == 'l' || w[0] == 'v'))
+                    continue;
+                QTest::addRow("%s, %s", Fault_Name(f), w) << int(f) << QString::fromLatin1(w);
+            }
+    }
+    void Write_Failures()
+    {
+        QFETCH(int, fault);
+        QFETCH(QString, writer);
+        Fault_Folder folder{Fault(fault)};
+        if (!folder.Skip_Reason.isEmpty())
+            QSKIP(qPrintable(folder.Skip_Reason));
+        const QString name = writer == u"job save"  ? QStringLiteral("job.qvl")
+                             : writer == u"report"  ? Report_File_Name
+                             : writer == u"license" ? QStringLiteral("License.txt")
+                             : writer == u"version" ? QStringLiteral("Version.txt")
+                                                    : QStringLiteral("any.txt");
+        const QByteArray earlier("the earlier content\r\n");
+        QVERIFY(folder.Place(name, earlier));
+        if (!folder.Arm(name)) {
+            if (!folder.Skip_Reason.isEmpty())
+                QSKIP(qPrintable(folder.Skip_Reason));
+            QFAIL("the fault could not be made");
+        }
+
+        Program_State s = Small_State();
+        Set_Program_Paths(s, folder.Folder());
+        // More than the page the earlier file holds on the tmpfs, so that
+        // writing in place needs new space as well.
+        s.Job.Note = QString(3000, u'n') + QStringLiteral("\r\n") + QString(3000, u'm');
+        s.Flag_Save = 1;
+        Scripted_Prompt p;
+        QString reported; // the message or error text the writer gave
+        QByteArray expected;
+        bool ok = false;
+        if (writer == u"job save") {
+            p.Paths = {folder.Path(name)};
+            Job_Save(s, p, &ok);
+            reported = p.Messages.isEmpty() ? QString() : p.Messages.last();
+            expected = Job_File_Bytes(s);
+        } else if (writer == u"report") {
+            QStringList launched;
+            ok = Print_Preview(s, p, [&launched](const QString &c, int) { launched << c; });
+            reported = p.Messages.isEmpty() ? QString() : p.Messages.last();
+            QCOMPARE(launched.isEmpty(), !ok);
+            Program_State again = Small_State();
+            again.Job.Note = s.Job.Note;
+            expected = Encode_1252(Report_Text(again));
+        } else if (writer == u"license") {
+            ok = Write_License(folder.Folder(), &reported);
+            expected = Encode_1252(License_Text());
+        } else if (writer == u"version") {
+            ok = Write_Version_Information(folder.Folder(), &reported);
+            expected = Encode_1252(Version_Text());
+        } else {
+            expected = QByteArray(9000, 'z');
+            ok = Write_User_File(folder.Path(name), expected, &reported);
+        }
+        folder.Disarm();
+
+        if (folder.Write_Succeeds()) {
+            QVERIFY2(ok, qPrintable(reported));
+            QCOMPARE(folder.Read(name).size(), expected.size());
+            if (writer != u"report") // the report carries the day's date and time
+                QCOMPARE(folder.Read(name), expected);
+            if (writer == u"job save") {
+                QCOMPARE(s.Flag_Save, 0);
+                QCOMPARE(p.Messages.last(), QStringLiteral("Saved"));
+            }
+        } else {
+            QVERIFY(!ok);
+            QCOMPARE(folder.Read(name), earlier);
+            QVERIFY2(reported.contains(folder.Reason()), qPrintable(reported + QStringLiteral(" / ") + folder.Reason()));
+            if (writer == u"job save") {
+                QVERIFY(reported.startsWith(QStringLiteral("Bad file name or path")));
+                QCOMPARE(s.Flag_Save, 1);
+            }
+        }
+        QCOMPARE(folder.Strays(name), QStringList());
+    }
+
+    // What a job file cannot hold is said before saving, never written as
+    // "?"; a job whose file the reader would cut is refused.
+    void Save_Refuses_What_Would_Not_Come_Back()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("job.qvl"));
+        Program_State s = Small_State();
+        s.Job.Note = QStringLiteral("pressure \u2265 20 psi, \u03c0 r\u00b2, \U0001F6B0");
+        s.Flag_Save = 1;
+        Scripted_Prompt p;
+        p.Paths = {path};
+        bool saved = true;
+        Job_Save(s, p, &saved);
+        QVERIFY(!saved);
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(s.Flag_Save, 1);
+        QCOMPARE(p.Messages.last(), Unsaveable_Message({QStringLiteral("\u2265"), QStringLiteral("\u03c0"),
+                                                         QStringLiteral("\U0001F6B0")}));
+        QVERIFY(p.Messages.last().contains(QStringLiteral("(U+2265)")));
+        QVERIFY(p.Messages.last().contains(QStringLiteral("(U+1F6B0)")));
+
+        // The largest job file the writer takes is read back whole; one
+        // character more is refused with the reason.
+        s.Job.Note.clear();
+        const qint64 room = Max_Job_File_Bytes - Job_File_Bytes(s).size();
+        s.Job.Note = QString(room - 2, u'x') + QStringLiteral("\r\n") + u'y' + u'\u00a0';
+        s.Job.Note.chop(2);
+        QCOMPARE(Job_File_Bytes(s).size(), Max_Job_File_Bytes);
+        p.Paths = {path};
+        Job_Save(s, p, &saved);
+        QVERIFY(saved);
+        Program_State back = Small_State();
+        QVERIFY(Read_Job_File(back, path).Opened);
+        QCOMPARE(back.Job.Note.size(), s.Job.Note.size());
+        QVERIFY(back.Job.Note == s.Job.Note);
+
+        const QByteArray before = Job_File_Bytes(s);
+        s.Job.Note += u'z';
+        s.Flag_Save = 1;
+        p.Paths = {path};
+        Job_Save(s, p, &saved);
+        QVERIFY(!saved);
+        QCOMPARE(s.Flag_Save, 1);
+        QVERIFY(p.Messages.last().contains(QStringLiteral("shorten the note")));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll() == before);
+    }
+
+    // The note keeps every character of the code page: non-breaking
+    // spaces, tabs, CR LF, quotes and every other Windows-1252 character.
+    void Note_Round_Trip_Keeps_Every_Character()
+    {
+        QString every;
+        for (int b = 1; b < 256; ++b)
+            every += Decode_1252(QByteArray(1, char(b)));
+        const QString note = QStringLiteral("a\u00a0b\tc\r\n\"quoted\"\u00a0\r\n") + every + QStringLiteral("\r\nend");
+        QVERIFY(Unencodable_1252(note).isEmpty());
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("note.qvl"));
+        Program_State s = Small_State();
+        s.Job.Note = note;
+        QString error;
+        QVERIFY2(Write_Job_File(s, path, &error), qPrintable(error));
+        Program_State back = Small_State();
+        QVERIFY(Read_Job_File(back, path).Opened);
+        QCOMPARE(back.Job.Note, note);
+        QCOMPARE(back.Job.Location, s.Job.Location);
     }
 
     void Open_From_The_Command_Line()

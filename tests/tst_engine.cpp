@@ -8,12 +8,14 @@
 #include "tables.h"
 #include "text_codec.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -93,6 +95,27 @@ struct Example {
     Calc_Outcome Run() { return Calculate(job, priv, pub, conv, meters, false); }
 };
 
+// Why a meter list does not rise, or the empty text: every entry must be a
+// larger meter than the one before it, with a strictly higher maximum flow
+// and no more loss at the earlier meter's maximum flow, or an up-sizing
+// step would gain nothing or lose pressure.
+QString Rising_Fault(const Meter_List &list)
+{
+    for (int k = 1; k < list.Count(); ++k) {
+        const Meter_Entry &before = list.Entries[k - 1];
+        const Meter_Entry &after = list.Entries[k];
+        if (!(after.Max_Flow > before.Max_Flow))
+            return QStringLiteral("%1 (%2 gpm) does not rate above %3 (%4 gpm)")
+                .arg(after.Size_Label).arg(after.Max_Flow).arg(before.Size_Label).arg(before.Max_Flow);
+        const double loss_before = Meter_Loss(before, before.Max_Flow);
+        const double loss_after = Meter_Loss(after, before.Max_Flow);
+        if (loss_after > loss_before)
+            return QStringLiteral("%1 loses %2 psi at %3 gpm where %4 loses %5 psi")
+                .arg(after.Size_Label).arg(loss_after).arg(before.Max_Flow).arg(before.Size_Label).arg(loss_before);
+    }
+    return QString();
+}
+
 } // namespace
 
 class Test_Engine : public QObject {
@@ -130,7 +153,17 @@ private slots:
         QTest::newRow("ampersand only") << "&" << 0.0;
         QTest::newRow("not hex") << "&X1" << 0.0;
         QTest::newRow("c style hex") << "0x10" << 0.0;
-        QTest::newRow("overflow") << "1e999" << 0.0;
+        // Beyond a double: too large is the largest number (a count of
+        // 1e999 is too many fixtures, never none), too small is 0.
+        QTest::newRow("overflow") << "1e999" << std::numeric_limits<double>::max();
+        QTest::newRow("negative overflow") << "-1e999" << -std::numeric_limits<double>::max();
+        QTest::newRow("overflow by digits") << QString(400, u'9') << std::numeric_limits<double>::max();
+        QTest::newRow("overflow, small exponent") << QStringLiteral("123") + QString(320, u'0') + QStringLiteral("e-5")
+                                                  << std::numeric_limits<double>::max();
+        QTest::newRow("underflow") << "1e-999" << 0.0;
+        QTest::newRow("underflow by fraction") << QStringLiteral("0.") + QString(400, u'0') + u'7' << 0.0;
+        QTest::newRow("underflow, large exponent") << "0.00001e-320" << 0.0;
+        QTest::newRow("hex beyond a double") << QStringLiteral("&H") + QString(300, u'F') << std::numeric_limits<double>::max();
         QTest::newRow("carriage return ends") << "4\r5" << 4.0;
         QTest::newRow("point alone") << "." << 0.0;
         QTest::newRow("sign alone") << "-" << 0.0;
@@ -140,6 +173,48 @@ private slots:
         QFETCH(QString, text);
         QFETCH(double, expected);
         QCOMPARE(Leading_Number(text), expected);
+    }
+
+    // Every number the program writes in the general form reads back, the
+    // largest doubles included (their 15-digit rounding lies beyond them).
+    void General_Form_Reads_Back_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<bool>("exact"); // must come back bit for bit
+        const double max = std::numeric_limits<double>::max();
+        QTest::newRow("largest") << max << true;
+        QTest::newRow("largest negative") << -max << true;
+        QTest::newRow("just below the largest") << std::nextafter(max, 0.0) << true;
+        QTest::newRow("1.79769313486231e308") << 1.79769313486231e308 << false;
+        QTest::newRow("1e308") << 1e308 << false;
+        QTest::newRow("smallest normal") << std::numeric_limits<double>::min() << false;
+        QTest::newRow("smallest") << std::numeric_limits<double>::denorm_min() << false;
+        QTest::newRow("plain") << 123.456 << false;
+        QTest::newRow("tenth") << 0.1 << false;
+        QTest::newRow("1e15") << 1e15 << false;
+        QTest::newRow("1e16") << 1e16 << false;
+    }
+    void General_Form_Reads_Back()
+    {
+        QFETCH(double, value);
+        QFETCH(bool, exact);
+        for (const QString &text : {General_Number(value), Print_Number(value)}) {
+            const double back = Leading_Number(text);
+            QVERIFY2(std::isfinite(back), qPrintable(text));
+            if (exact)
+                QVERIFY2(back == value, qPrintable(text));
+            else if (value >= std::numeric_limits<double>::min())
+                QVERIFY2(std::fabs(back - value) <= 1e-14 * std::fabs(value), qPrintable(text));
+            else
+                QVERIFY2(back >= 0 && back < 1e-300, qPrintable(text));
+        }
+    }
+    void General_Form_Of_The_Largest()
+    {
+        QCOMPARE(General_Number(std::numeric_limits<double>::max()), QStringLiteral("1.7976931348623157E+308"));
+        QCOMPARE(Print_Number(-std::numeric_limits<double>::max()), QStringLiteral("-1.7976931348623157E+308 "));
+        QCOMPARE(General_Number(1e308), QStringLiteral("1E+308"));
+        QCOMPARE(General_Number(2.5), QStringLiteral("2.5"));
     }
 
     void Number_Patterns_data()
@@ -613,6 +688,8 @@ private slots:
         QTest::addColumn<QString>("count");
         QTest::newRow("one huge count") << "1e308";
         QTest::newRow("two counts past the largest sum") << "1e307";
+        QTest::newRow("a count past the largest double") << "1e999";
+        QTest::newRow("the largest double as written") << "1.7976931348623157E+308";
     }
     void Overflowing_Total()
     {
@@ -1221,6 +1298,95 @@ private slots:
         QCOMPARE(state.File1, file1);
         QCOMPARE(state.File5, app_path + QStringLiteral("/Update.txt"));
         QCOMPARE(state.Version, QStringLiteral("1.02.0808"));
+    }
+
+    // Every shipped meter list rises; the rule itself rejects the two
+    // faults lists have had: a duplicate meter, and a meter of another kind
+    // with more loss slipped between two sizes.
+    void Shipped_Meter_Lists_Rise_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("text"); // a list made here when path is empty
+        QTest::addColumn<bool>("rises");
+        const QString folder = QCoreApplication::applicationDirPath();
+        const QStringList lists = QDir(folder).entryList({QStringLiteral("*.mtr")}, QDir::Files, QDir::Name);
+        QTest::newRow("three lists shipped") << QString() << QString::number(lists.size()) << true;
+        for (const QString &name : lists)
+            QTest::newRow(qPrintable(name)) << folder + u'/' + name << QString() << true;
+        const auto line = [](const char *size, double max, double q1, double h1, double q2, double h2, double q3,
+                             double h3) {
+            QString l = Pad(QString::fromLatin1(size), 19) + Pad(QStringLiteral("Make"), 20) + Pad(QString(), 20)
+                        + Pad(QStringLiteral("0"), 10);
+            for (double v : {max, max / 2, q1, h1, q2, h2, q3, h3})
+                l += Pad(QString::number(v), 10);
+            return l;
+        };
+        QTest::newRow("rising") << QString()
+                                << line("A", 20, 10, 3.7, 15, 8.3, 20, 15) + u'\n' + line("B", 30, 10, 1.6, 20, 6.5, 30, 15)
+                                << true;
+        QTest::newRow("duplicate meter") << QString()
+                                         << line("A", 20, 10, 3.7, 15, 8.3, 20, 15) + u'\n'
+                                                + line("A x B", 20, 10, 3.7, 15, 8.3, 20, 15)
+                                         << false;
+        QTest::newRow("more loss at the smaller meter's rating")
+            << QString()
+            << line("Turbine", 200, 50, 0.25, 100, 1, 200, 4) + u'\n' + line("Compound", 320, 80, 1.25, 160, 5, 320, 20)
+            << false;
+    }
+    void Shipped_Meter_Lists_Rise()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, text);
+        QFETCH(bool, rises);
+        if (path.isEmpty() && text.toInt() > 0) { // the count row
+            QCOMPARE(text.toInt(), 3);
+            return;
+        }
+        if (path.isEmpty() && text == u"0")
+            QFAIL("no meter list beside the test");
+        QTemporaryDir dir;
+        if (path.isEmpty()) {
+            path = dir.filePath(QStringLiteral("made.mtr"));
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(text.toLatin1());
+        }
+        Meter_List list;
+        Load_Meter_List(list, path);
+        QVERIFY(list.Count() >= 2);
+        const QString fault = Rising_Fault(list);
+        if (rises)
+            QVERIFY2(fault.isEmpty(), qPrintable(fault));
+        else
+            QVERIFY(!fault.isEmpty());
+    }
+
+    // With the shipped displacement list each up-sizing step gains: a job
+    // that the 5/8" x 3/4" and the 3/4" meter fail on pressure and the 1"
+    // meets ends on the 1" after two steps (with the duplicate 5/8" entry
+    // the second step changed nothing and the job ended "3/4" [Fail]").
+    void Shipped_List_Upsizes_To_A_Larger_Meter()
+    {
+        const QString list = QCoreApplication::applicationDirPath() + QStringLiteral("/AWWA-Standard.mtr");
+        if (!QFile::exists(list))
+            QFAIL("AWWA-Standard.mtr is not beside the test");
+        Example ex;
+        Load_Meter_List(ex.meters, list);
+        ex.conv.Rows = {{10, 17, 17}}; // the one 10-unit fixture asks for 17 gpm
+        // Only the meter loses pressure: 60 psi at the main, 57 psi required.
+        ex.job.Elev_Main_Meter = ex.job.Elev_Meter_Fixture = QStringLiteral("0");
+        ex.job.Len_Main_CB = ex.job.Len_CB_Meter = ex.job.Len_Meter_Fixture = QStringLiteral("0");
+        ex.job.Pressure_Treatment = QStringLiteral("0");
+        ex.job.Pressure_Fixture = QStringLiteral("57");
+        ex.job.No_Upsize = Loose_Value::Of_Number(0);
+        ex.Run();
+        QCOMPARE(ex.job.Design_Flow, 17.0);
+        // 5/8" x 3/4": 11.0 psi lost; 3/4": 5.0 psi; 1": 1.9 psi.
+        QCOMPARE(ex.job.Upsize_Count, 3); // three evaluations: two steps up
+        QVERIFY(ex.job.Meter_Size_Text.startsWith(QStringLiteral("1\" [Upsized]")));
+        QCOMPARE(ex.meters.Entry(ex.job.Meter_Index)->Size_Label, QStringLiteral("1\""));
+        QVERIFY(!ex.job.Pressure_Failed);
+        QVERIFY(std::fabs(ex.job.Pressure_At_Fixture - (60 - 2.2 * 17 / 20)) < 1e-9);
     }
 
     // The shipped tables load, label the grid and size a small house.

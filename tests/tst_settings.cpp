@@ -1,3 +1,4 @@
+#include "fault_folder.h"
 #include "settings_store.h"
 
 #include <QDir>
@@ -503,6 +504,51 @@ private slots:
         QCOMPARE(state.Job.Calc_Date, QDate(2026, 12, 9));
         QCOMPARE(state.Job.Meter_Location, QStringLiteral("Outside"));
         QCOMPARE(state.Job.Location, QString());
+    }
+    // The store is written all or nothing: a full disk or a read-only file
+    // keeps the earlier settings and gives the reason; a folder that
+    // refuses new files still takes them.
+    void Store_Write_Failures_data()
+    {
+        QTest::addColumn<int>("fault");
+        for (const Fault f : {Fault::Full_Disk, Fault::Read_Only_File, Fault::Folder_Refuses_New})
+            QTest::newRow(Fault_Name(f)) << int(f);
+    }
+    void Store_Write_Failures()
+    {
+        QFETCH(int, fault);
+        Fault_Folder folder{Fault(fault)};
+        if (!folder.Skip_Reason.isEmpty())
+            QSKIP(qPrintable(folder.Skip_Reason));
+        const QString name = QStringLiteral("Quorvel.ini");
+        const QByteArray earlier("[Config]\nVersion=1.01.0315\nEditor=ed\n");
+        QVERIFY(folder.Place(name, earlier));
+        if (!folder.Arm(name)) {
+            if (!folder.Skip_Reason.isEmpty())
+                QSKIP(qPrintable(folder.Skip_Reason));
+            QFAIL("the fault could not be made");
+        }
+        QString error;
+        bool written = false;
+        {
+            Settings_Store store(folder.Path(name));
+            Settings_Fields s = Settings_Fields::Factory();
+            s.Editor = QStringLiteral("kate, with a comma; and \"quotes\"");
+            written = Write_Settings(store, s, &error);
+            QCOMPARE(store.Read(QStringLiteral("Editor")), s.Editor); // in memory either way
+        } // nothing more is written when the store goes
+        folder.Disarm();
+        if (folder.Write_Succeeds()) {
+            QVERIFY2(written, qPrintable(error));
+            Settings_Store again(folder.Path(name));
+            QCOMPARE(again.Read(QStringLiteral("Editor")), QStringLiteral("kate, with a comma; and \"quotes\""));
+            QCOMPARE(again.Read(QStringLiteral("Version")), Program_Version);
+        } else {
+            QVERIFY(!written);
+            QVERIFY2(error.contains(folder.Reason()), qPrintable(error));
+            QCOMPARE(folder.Read(name), earlier);
+        }
+        QCOMPARE(folder.Strays(name), QStringList());
     }
 };
 

@@ -19,7 +19,7 @@ struct Recorder {
     Shell_Launcher Launcher()
     {
         Shell_Launcher l;
-        l.Open_Document = [this](const QString &d) {
+        l.Open_Document = [this](const QString &d, const Shell_Failure &) {
             documents << d;
             return open_ok;
         };
@@ -162,6 +162,164 @@ private slots:
         QVERIFY(result.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(result.readAll()).trimmed(),
                  QStringLiteral("first|second arg|%1").arg(dir.filePath(QStringLiteral("bin dir"))));
+    }
+
+    // A document is opened by its type, whatever its execute bit says (every
+    // file of a vfat, NTFS, SMB or ISO mount has it); a script or a binary
+    // with the bit is run.
+    void Execute_Bit_Does_Not_Make_A_Program_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("program");
+        for (const char *name : {"QV-Help.htm", "License.txt", "Table-1.dat", "AWWA-Standard.mtr", "Quorvel.prn", "job.qvl"})
+            QTest::newRow(name) << QString::fromLatin1(name) << QByteArray("plain text\r\n") << false;
+        QTest::newRow("text that looks like a script") << "notes.txt" << QByteArray("#!/bin/sh\necho hi\n") << false;
+        QTest::newRow("plain text without extension") << "README" << QByteArray("read me\n") << false;
+        QTest::newRow("script") << "tool" << QByteArray("#!/bin/sh\nexit 0\n") << true;
+        QFile self(QCoreApplication::applicationFilePath());
+        QVERIFY(self.open(QIODevice::ReadOnly));
+        QTest::newRow("binary") << "prog" << self.read(1 << 20) << true;
+    }
+    void Execute_Bit_Does_Not_Make_A_Program()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, program);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        f.close();
+        QVERIFY(f.setPermissions(f.permissions() | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther));
+        QCOMPARE(Is_Program_File(path), program);
+        Recorder r;
+        Set_Shell_Launcher(r.Launcher());
+        QString error;
+        QVERIFY(Shell_Run(u'"' + path + u'"', Show_No_Activate, &error) >= 32);
+        QCOMPARE(r.documents, program ? QStringList() : QStringList{path});
+        QCOMPARE(r.programs.size(), program ? 1 : 0);
+    }
+
+    // The desktop's own opener, for real: a document no program is set to
+    // open, or whose program fails, is reported as started at once and its
+    // failure arrives later through the caller's handler; the fallback (a
+    // plain process) cannot start a document either.
+    void Document_Without_Working_Handler_Fails_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("handler"); // Exec of the text handler, or empty
+        QTest::newRow("no handler for the type") << "data.zzq" << "";
+        QTest::newRow("the handler fails") << "notes.txt" << "false %f";
+        QTest::newRow("a handler that works") << "notes.txt" << "cp %f COPY";
+    }
+    void Document_Without_Working_Handler_Fails()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, handler);
+        const bool works = handler.startsWith(u"cp");
+        if (QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty())
+            QFAIL("xdg-open is not installed (xdg-utils)");
+        QTemporaryDir home;
+        const QStringList names = {QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("DESKTOP_SESSION"),
+                                   QStringLiteral("DISPLAY"), QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("BROWSER"),
+                                   QStringLiteral("KDE_FULL_SESSION"), QStringLiteral("GNOME_DESKTOP_SESSION_ID")};
+        QMap<QString, QByteArray> saved;
+        for (const QString &n : names + QStringList{QStringLiteral("HOME"), QStringLiteral("XDG_DATA_HOME"),
+                                                    QStringLiteral("XDG_CONFIG_HOME"), QStringLiteral("XDG_DATA_DIRS")})
+            saved.insert(n, qgetenv(qPrintable(n)));
+        for (const QString &n : names)
+            qunsetenv(qPrintable(n));
+        qputenv("HOME", QFile::encodeName(home.path()));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+        // The system's types, but none of its programs.
+        QVERIFY(QDir().mkpath(home.filePath(QStringLiteral("system"))));
+        QVERIFY(QFile::link(QStringLiteral("/usr/share/mime"), home.filePath(QStringLiteral("system/mime"))));
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(home.filePath(QStringLiteral("system"))));
+        // xdg-open looks for the type's handler only with a display; no
+        // handler started here connects to it.
+        qputenv("DISPLAY", ":97");
+        const auto restore = qScopeGuard([&saved] {
+            for (auto it = saved.cbegin(); it != saved.cend(); ++it)
+                it.value().isNull() ? qunsetenv(qPrintable(it.key())) : qputenv(qPrintable(it.key()), it.value());
+        });
+        const QString copy = home.filePath(QStringLiteral("copy.txt"));
+        handler.replace(QStringLiteral("COPY"), copy);
+        if (!handler.isEmpty()) {
+            QDir().mkpath(home.filePath(QStringLiteral("data/applications")));
+            QDir().mkpath(home.filePath(QStringLiteral("config")));
+            QFile entry(home.filePath(QStringLiteral("data/applications/failing.desktop")));
+            QVERIFY(entry.open(QIODevice::WriteOnly));
+            entry.write("[Desktop Entry]\nType=Application\nName=Failing\nExec=" + handler.toUtf8()
+                        + "\nMimeType=text/plain;\n");
+            entry.close();
+            QFile apps(home.filePath(QStringLiteral("config/mimeapps.list")));
+            QVERIFY(apps.open(QIODevice::WriteOnly));
+            apps.write("[Default Applications]\ntext/plain=failing.desktop\n");
+        }
+        const QString doc = home.filePath(name);
+        QFile f(doc);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(handler.isEmpty() ? QByteArray("\x01\x02\xff\xfe binary", 12) : QByteArray("some notes\n"));
+        f.close();
+
+        QStringList later;
+        QString error;
+        QElapsedTimer clock;
+        clock.start();
+        const int code = Shell_Run(u'"' + doc + u'"', Show_No_Activate, &error,
+                                   [&later](const QString &reason) { later << reason; });
+        QVERIFY2(clock.elapsed() < 1000, "Shell_Run waited for the opener");
+        QVERIFY(code >= 32);
+        QVERIFY(error.isEmpty());
+        if (works) {
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(copy), 20000);
+            QTest::qWait(500);
+            QVERIFY(later.isEmpty());
+            return;
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(later.size(), 1, 20000);
+        QVERIFY2(later.first().contains(QStringLiteral("no program is set")) || later.first().contains(QStringLiteral("failed")),
+                 qPrintable(later.first()));
+    }
+
+    // Program paths with blanks and quotes: the right program starts in its
+    // own folder with the right arguments.
+    void Program_Path_With_Blanks_And_Quotes_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("quoted");
+        QTest::newRow("blanks, quoted") << "my tools (2) & more" << true;
+        QTest::newRow("apostrophe and dollar, quoted") << "it's $HOME `x` ;" << true;
+        QTest::newRow("double quote, no blank") << "say\"hi\"" << false;
+        QTest::newRow("percent and apostrophe, no blank") << "100%'s" << false;
+    }
+    void Program_Path_With_Blanks_And_Quotes()
+    {
+        QFETCH(QString, folder);
+        QFETCH(bool, quoted);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(folder));
+        const QString script = dir.filePath(folder + QStringLiteral("/record"));
+        const QString out = dir.filePath(QStringLiteral("out.txt"));
+        QFile f(script);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\nprintf '%s|%s|%s\\n' \"$1\" \"$2\" \"$(pwd)\" > \"$3.tmp\" && mv \"$3.tmp\" \"$3\"\n");
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // A decoy of the same name one folder up must not be the one started.
+        QFile::copy(script, dir.filePath(QStringLiteral("record")));
+        const QString program = quoted ? u'"' + script + u'"' : script;
+        QString error;
+        const int code = Shell_Run(QStringLiteral("%1 first \"second arg\" \"%2\"").arg(program, out), Show_Normal, &error);
+        QVERIFY2(code >= 32, qPrintable(error));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 5000);
+        QFile result(out);
+        QVERIFY(result.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(result.readAll()).trimmed(),
+                 QStringLiteral("first|second arg|%1").arg(dir.filePath(folder)));
     }
 
     void Os_Names_data()

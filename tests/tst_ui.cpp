@@ -1,6 +1,8 @@
 #include "frm_about.h"
 #include "frm_main.h"
+#include "fault_folder.h"
 #include "frm_note.h"
+#include "text_codec.h"
 #include "frm_options.h"
 #include "frm_dialog_file.h"
 #include "settings_store.h"
@@ -330,6 +332,44 @@ private slots:
         QVERIFY(!about.isVisible());
     }
 
+    // The editor keeps every character the job file's code page holds
+    // (Ok without a change returns the note unchanged) and refuses, naming
+    // them, characters it cannot hold.
+    void Note_Keeps_Every_Code_Page_Character()
+    {
+        Window w;
+        QString every;
+        for (int b = 0x20; b < 0x100; ++b)
+            every += Decode_1252(QByteArray(1, char(b)));
+        const QString note = QStringLiteral("a\u00a0b\tc \u00a0\r\n\r\n\"quoted\"\r\n") + every + QStringLiteral("\r\n\u00a0");
+        w.main->State.Job.Note = note;
+        QTimer::singleShot(0, [] {
+            auto *dialog = qobject_cast<Frm_Note *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("Button_Ok")), Qt::LeftButton);
+        });
+        w.main->Edit_Note();
+        QCOMPARE(w.main->State.Job.Note.size(), note.size());
+        QCOMPARE(w.main->State.Job.Note, note);
+
+        bool warned = false;
+        QTimer::singleShot(0, [&warned] {
+            auto *dialog = qobject_cast<Frm_Note *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->TB_Note->setPlainText(QStringLiteral("at least \u2265 20 psi"));
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("Button_Ok")), Qt::LeftButton);
+            // Still open, the character named.
+            warned = QApplication::activeModalWidget() == dialog && dialog->Lab_Note_Warning->isVisible()
+                     && dialog->Lab_Note_Warning->text().contains(QStringLiteral("\"\u2265\" (U+2265)"));
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("Button_Cancel")), Qt::LeftButton);
+        });
+        w.main->State.Flag_Save = 0;
+        w.main->Edit_Note();
+        QVERIFY(warned);
+        QCOMPARE(w.main->State.Job.Note, note);
+        QCOMPARE(w.main->State.Flag_Save, 0);
+    }
+
     void Note_Ok_And_Cancel()
     {
         Window w;
@@ -542,6 +582,33 @@ private slots:
         QCOMPARE(scroll->verticalScrollBar()->value(), 0);
     }
 
+    // Options that cannot be stored say why; they still apply until the
+    // program ends, and the earlier store is as it was.
+    void Options_Save_Reports_A_Store_Not_Written()
+    {
+        Window w;
+        const QString file = w.dir.filePath(QStringLiteral("Quorvel.ini"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray earlier = f.readAll();
+        f.close();
+        QVERIFY(!earlier.isEmpty());
+        if (!Write_Protect(file, true))
+            QSKIP("this file system cannot write-protect a file");
+        const auto undo = qScopeGuard([&file] { Write_Protect(file, false); });
+        w.main->Open_Options();
+        auto *options = w.main->findChild<Frm_Options *>();
+        QVERIFY(options);
+        options->TB_Editor->setText(QStringLiteral("kate"));
+        w.prompt.Messages.clear();
+        options->Save();
+        const QString reason = QString::fromLocal8Bit(std::strerror(::geteuid() == 0 ? EPERM : EACCES));
+        QVERIFY(!w.prompt.Messages.filter(QStringLiteral("The options could not be saved to %1: %2").arg(file, reason)).isEmpty());
+        QCOMPARE(w.main->State.Settings.Editor, QStringLiteral("kate"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), earlier);
+    }
+
     void Pressure_Diagram_And_Pipe_Sizes()
     {
         Sizing_Job job;
@@ -650,7 +717,7 @@ private slots:
         QCOMPARE(options->CB_Meter->currentText(), options->Lab_Meter->text());
 
         // Choose the other list, clear the editor and turn the large buttons off.
-        const int other = options->CB_Meter->findText(QStringLiteral("AWWA-Compound-Turbine.mtr"), Qt::MatchContains);
+        const int other = options->CB_Meter->findText(QStringLiteral("AWWA-Compound.mtr"), Qt::MatchContains);
         QVERIFY(other >= 0);
         options->CB_Meter->setCurrentIndex(other);
         options->TB_Editor->clear();
@@ -659,14 +726,14 @@ private slots:
         options->Save();
         QCOMPARE(w.prompt.Messages.first(), QStringLiteral("\"Startup Defaults\" and \"Pressure Defaults\" changes will "
                                                            "not take effect until Quorvel is restarted."));
-        QCOMPARE(w.main->State.Settings.Set_Meter_Table, QStringLiteral("AWWA-Compound-Turbine.mtr"));
+        QCOMPARE(w.main->State.Settings.Set_Meter_Table, QStringLiteral("AWWA-Compound.mtr"));
         QVERIFY(w.main->State.Meters.Entries.first().Size_Label.contains(QStringLiteral("Compound")));
         QCOMPARE(w.Find<QLabel>(QStringLiteral("Lab_Meter_Table"))->text(), w.main->State.Meters.Description);
         QCOMPARE(w.main->State.Settings.Editor, QStringLiteral("Notepad.exe"));
         QCOMPARE(w.Find<QToolBar>(QStringLiteral("Toolbar1"))->iconSize(), QSize(16, 15));
         Settings_Store store = w.main->Open_Settings_Store();
         QCOMPARE(store.Read(QStringLiteral("Default C Factor Service")), QStringLiteral("0")); // empty box stores 0
-        QCOMPARE(store.Read(QStringLiteral("Set Meter Table")), QStringLiteral("AWWA-Compound-Turbine.mtr"));
+        QCOMPARE(store.Read(QStringLiteral("Set Meter Table")), QStringLiteral("AWWA-Compound.mtr"));
         QCOMPARE(store.Read(QStringLiteral("Large Buttons")), QStringLiteral("False"));
     }
 

@@ -1,10 +1,11 @@
 #include "associate.h"
 
+#include "user_file.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace {
@@ -26,19 +27,56 @@ QString Xml_Escaped(const QString &text)
     return text.toHtmlEscaped();
 }
 
-// Writes the file only when its text differs; true when it was written.
-bool Write_If_Changed(const QString &path, const QByteArray &bytes)
+enum class Written { Unchanged, Written, Failed };
+
+// Writes the file, all or nothing, only when its text differs.
+Written Write_If_Changed(const QString &path, const QByteArray &bytes)
 {
     QFile current(path);
-    if (current.open(QIODevice::ReadOnly) && current.readAll() == bytes)
-        return false;
+    if (current.open(QIODevice::ReadOnly) && current.read(bytes.size() + 1) == bytes)
+        return Written::Unchanged;
     current.close();
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(bytes);
-    return file.commit();
+    return Write_User_File(path, bytes).Ok ? Written::Written : Written::Failed;
+}
+
+// Characters for which the desktop entry rules want an Exec
+// argument quoted.
+const QString Reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+
+bool Plain(const QString &text)
+{
+    for (const QChar c : text)
+        if (Reserved.contains(c) || c.unicode() < 0x20 || c == u'%' || c == u'=')
+            return false;
+    return true;
+}
+
+// A value of type string in a desktop entry: backslash and the control
+// characters escaped.
+QString String_Value(const QString &text)
+{
+    QString out;
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '\\': out += QStringLiteral("\\\\"); break;
+        case '\n': out += QStringLiteral("\\n"); break;
+        case '\t': out += QStringLiteral("\\t"); break;
+        case '\r': out += QStringLiteral("\\r"); break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+// The launcher script that double-click runs when the program's own path
+// would need quoting: it lies in the per-user data folder and starts the
+// program with the file.
+QString Shell_Quoted(const QString &text)
+{
+    QString t = text;
+    t.replace(u'\'', QStringLiteral("'\\''"));
+    return u'\'' + t + u'\'';
 }
 
 // A desktop tool that refreshes a cache; missing tools are fine.
@@ -135,16 +173,50 @@ QString Cla_Associate::Mime_Package_Text() const
         .arg(Mime_Type(), Xml_Escaped(Title), Xml_Escaped(glob));
 }
 
+QString Exec_Argument(const QString &argument)
+{
+    QString a = argument;
+    if (!Plain(a)) {
+        // Inside double quotes a double quote, backquote, dollar sign and
+        // backslash are escaped by a backslash.
+        QString quoted;
+        for (const QChar c : a) {
+            if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+                quoted += u'\\';
+            quoted += c;
+        }
+        a = u'"' + quoted + u'"';
+    }
+    a.replace(u'%', QStringLiteral("%%")); // a literal percent sign
+    return String_Value(a);                 // the escapes of every string value come on top
+}
+
+QString Cla_Associate::Launcher_Script_Path() const
+{
+    return Data_Home() + QStringLiteral("/Quorvel/quorvel-open");
+}
+
+QString Cla_Associate::Launcher_Script_Text() const
+{
+    return QStringLiteral("#!/bin/sh\n"
+                          "# Starts Quorvel with the files given; written by Quorvel at every start.\n"
+                          "exec %1 \"$@\"\n")
+        .arg(Shell_Quoted(AppCommand));
+}
+
+bool Cla_Associate::Needs_Launcher_Script() const
+{
+    return !Plain(AppCommand);
+}
+
 QString Cla_Associate::Desktop_Entry_Text() const
 {
-    // A program path with blanks is quoted, as desktop entries allow.
-    QString program = AppCommand;
-    if (program.contains(u' ') || program.contains(u'"')) {
-        program.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
-        program = u'"' + program + u'"';
-    }
-    QString icon = DefaultIcon.section(u',', 0, 0);
-    const QString name = App_Name.isEmpty() ? QFileInfo(AppCommand).completeBaseName() : App_Name;
+    // A program path that would need quoting is reached through the
+    // launcher script: the desktop's openers that split the Exec line at
+    // blanks (xdg-open without a desktop) still start it.
+    const QString program = Exec_Argument(Needs_Launcher_Script() ? Launcher_Script_Path() : AppCommand);
+    const QString icon = String_Value(DefaultIcon.section(u',', 0, 0));
+    const QString name = String_Value(App_Name.isEmpty() ? QFileInfo(AppCommand).completeBaseName() : App_Name);
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
                           "Name=%1\n"
@@ -154,7 +226,7 @@ QString Cla_Associate::Desktop_Entry_Text() const
                           "MimeType=%5;\n"
                           "Terminal=false\n"
                           "Categories=Science;Engineering;\n")
-        .arg(name, Title, program, icon, Mime_Type());
+        .arg(name, String_Value(Title), program, icon, Mime_Type());
 }
 
 Cla_Associate::Error Cla_Associate::Associate()
@@ -167,10 +239,26 @@ Cla_Associate::Error Cla_Associate::Associate()
     if (AppCommand.isEmpty())
         return {930, source, QStringLiteral("Associate Class - Command line of the program not specified")};
 
-    if (Write_If_Changed(Mime_Package_Path(), Mime_Package_Text().toUtf8()))
+    if (Write_If_Changed(Mime_Package_Path(), Mime_Package_Text().toUtf8()) == Written::Written)
         Run_Tool(QStringLiteral("update-mime-database"), {Data_Home() + QStringLiteral("/mime")});
-    if (Write_If_Changed(Desktop_Entry_Path(), Desktop_Entry_Text().toUtf8()))
+    if (Needs_Launcher_Script()) {
+        const QString script = Launcher_Script_Path();
+        if (Write_If_Changed(script, Launcher_Script_Text().toUtf8()) == Written::Failed)
+            return {}; // no entry that points at a script never written
+        QFile::setPermissions(script, QFile::permissions(script) | QFile::ExeOwner | QFile::ReadOwner
+                                          | QFile::ExeGroup | QFile::ExeOther);
+        if (!QFileInfo(script).isExecutable())
+            return {};
+    }
+    switch (Write_If_Changed(Desktop_Entry_Path(), Desktop_Entry_Text().toUtf8())) {
+    case Written::Failed:
+        return {}; // no default for an entry that was not written
+    case Written::Written:
         Run_Tool(QStringLiteral("update-desktop-database"), {Data_Home() + QStringLiteral("/applications")});
+        break;
+    case Written::Unchanged:
+        break;
+    }
     QFile apps(Default_Apps_Path());
     QByteArray old;
     if (apps.open(QIODevice::ReadOnly))

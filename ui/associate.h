@@ -2,6 +2,12 @@
 
 #include <QString>
 
+// One argument of a desktop entry's Exec line, quoted and escaped by the
+// freedesktop.org desktop entry rules: reserved characters put it in double
+// quotes (with " ` $ \\ escaped inside), "%" is doubled, and the escapes of
+// every string value (\\\\ for a backslash) come on top.
+QString Exec_Argument(const QString &argument);
+
 // Registers a file type with the desktop so that opening such a file starts
 // the program with it: a shared-mime-info package (type, glob, comment), a
 // desktop entry whose Exec line is the program with the file, and the entry
@@ -38,6 +44,13 @@ public:
 
     QString Mime_Package_Text() const;
     QString Desktop_Entry_Text() const;
+
+    // A program path that an Exec line would have to quote (blanks, quotes,
+    // & ' ( ) ; $ ` % and the like) is started through a small script in
+    // the per-user data folder, written beside the entry.
+    bool Needs_Launcher_Script() const;
+    QString Launcher_Script_Path() const;
+    QString Launcher_Script_Text() const;
 };
 
 // Quorvel's own job-file type, registered by the program at each start and by

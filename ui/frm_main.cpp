@@ -27,6 +27,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -334,12 +335,24 @@ void Frm_Main::Set_Meter()
     Lab_Meter_Table->setText(State.Meters.Description);
 }
 
-QString Frm_Main::Launch(const QString &command_line, int show_code)
+QString Frm_Main::Launch(const QString &command_line, int show_code, bool quiet)
 {
     if (options_.Launcher)
         return options_.Launcher(command_line, show_code);
     QString error;
-    Shell_Run(command_line, show_code, &error);
+    Shell_Failure later;
+    if (!quiet) {
+        // The document that failed to open: the command's own path, or the
+        // file handed to the factory editor.
+        const Shell_Command c = Shell_Split(command_line);
+        const QStringList arguments = Split_Arguments(c.Parameters);
+        const QString what = QFileInfo(c.Program).isFile() || arguments.isEmpty() ? c.Program : arguments.first();
+        later = [window = QPointer<Frm_Main>(this), what](const QString &reason) {
+            if (window)
+                window->prompt_->Show_Message(QStringLiteral("%1 could not be opened: %2.").arg(what, reason));
+        };
+    }
+    Shell_Run(command_line, show_code, &error, later);
     return error;
 }
 
@@ -481,7 +494,7 @@ void Frm_Main::Show_About()
 
 void Frm_Main::Show_Help()
 {
-    Launch(u'"' + State.Program_File(QStringLiteral("QV-Help.htm")) + u'"', 4); // failures are ignored
+    Launch(u'"' + State.Program_File(QStringLiteral("QV-Help.htm")) + u'"', 4, true); // failures are ignored
 }
 
 void Frm_Main::Show_License()

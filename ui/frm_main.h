@@ -144,7 +144,10 @@ private:
     // Keeps the calculation for the details, the printer and the PDF; opens
     // the details when asked, else refreshes them only when they are open.
     void Keep_Calculation(const Calc_Outcome &outcome, bool open_details = true);
-    QString Launch(const QString &command_line, int show_code);
+    // Starts a document or program without waiting; the error text when it
+    // cannot start. A document whose opening fails only later is reported
+    // then, unless quiet.
+    QString Launch(const QString &command_line, int show_code, bool quiet = false);
 
     std::unique_ptr<Ui::Frm_Main> ui_; // the layout, from frm_main.ui
     Start_Options options_;
