@@ -353,9 +353,13 @@ Setup_Result Setup_Install(const Setup_Paths &p)
     Make_Path(QFileInfo(type.Mime_Package_Path()).path(), now.Folders);
     Make_Path(QFileInfo(type.Desktop_Entry_Path()).path(), now.Folders);
     Make_Path(QFileInfo(type.Default_Apps_Path()).path(), now.Folders);
+    if (type.Needs_Launcher_Script())
+        Make_Path(QFileInfo(type.Launcher_Script_Path()).path(), now.Folders);
     const Cla_Associate::Error e = type.Associate();
     if (e.Number == 0) {
         now.Files << type.Mime_Package_Path() << type.Desktop_Entry_Path();
+        if (type.Needs_Launcher_Script()) // a program folder whose path needs quoting is started through it
+            now.Files << type.Launcher_Script_Path();
         now.Defaults << type.Mime_Type() + u'=' + type.Desktop_Entry_Name();
         r.Done << QStringLiteral("Added Quorvel to the applications menu and made it open .qvl job files.");
     } else {

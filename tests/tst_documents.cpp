@@ -571,6 +571,23 @@ private slots:
             reported = p.Messages.isEmpty() ? QString() : p.Messages.last();
             expected = Job_File_Bytes(s);
         } else if (writer == u"report") {
+            // A program folder that takes no new file is read-only to the
+            // program: the report goes to the user's data folder instead.
+            if (fault == int(Fault::Folder_Refuses_New) || fault == int(Fault::Folder_Refuses_Full)) {
+                QTemporaryDir data_home;
+                qputenv("XDG_DATA_HOME", QFile::encodeName(data_home.path()));
+                Set_Program_Paths(s, folder.Folder());
+                qunsetenv("XDG_DATA_HOME");
+                QStringList launched;
+                QVERIFY(Print_Preview(s, p, [&launched](const QString &c, int) { launched << c; }));
+                folder.Disarm();
+                QCOMPARE(folder.Read(name), earlier);
+                QVERIFY(Report_Path(s).startsWith(data_home.path() + u'/'));
+                QCOMPARE(launched.size(), 1);
+                QVERIFY(launched[0].contains(Report_Path(s)));
+                QVERIFY(QFileInfo(Report_Path(s)).size() > 6000);
+                return;
+            }
             QStringList launched;
             ok = Print_Preview(s, p, [&launched](const QString &c, int) { launched << c; });
             reported = p.Messages.isEmpty() ? QString() : p.Messages.last();

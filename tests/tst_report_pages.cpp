@@ -283,7 +283,14 @@ private slots:
         // The comparison table: every meter in list order with its numbers.
         const QString comparison = Section(text, QStringLiteral("7. Every meter of the list"), QStringLiteral("Note"));
         const QJsonArray meters = job[QStringLiteral("meters")].toArray();
-        QCOMPARE(meters.size(), 8);
+        QVERIFY(meters.size() > 1);
+        {
+            static const QRegularExpression row(QStringLiteral("(^|\\n)\\s*#\\d+\\s"));
+            int rows = 0;
+            for (auto it = row.globalMatch(comparison); it.hasNext(); it.next())
+                ++rows;
+            QCOMPARE(rows, int(meters.size()));
+        }
         for (const QJsonValue &v : meters) {
             const QJsonObject m = v.toObject();
             const int index = m[QStringLiteral("index")].toInt();

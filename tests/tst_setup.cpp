@@ -97,7 +97,9 @@ private slots:
         QVERIFY(QFileInfo::exists(home_ + QStringLiteral("/.local/share/icons/hicolor/48x48/apps/quorvel.png")));
         const QByteArray entry = Read(home_ + QStringLiteral("/.local/share/applications/quorvel.desktop"));
         QVERIFY(entry.contains("\nIcon=quorvel\n"));
-        QVERIFY(entry.contains("Exec=\"" + QFile::encodeName(prefix) + "/Quorvel\" %f"));
+        // A program folder with a blank is reached through the launcher script.
+        QVERIFY(entry.contains("Exec=" + QFile::encodeName(home_) + "/.local/share/Quorvel/quorvel-open %f\n"));
+        QVERIFY(Read(home_ + QStringLiteral("/.local/share/Quorvel/quorvel-open")).contains(QFile::encodeName(prefix)));
         QVERIFY(Read(home_ + QStringLiteral("/.config/mimeapps.list")).contains("application/x-quorvel=quorvel.desktop"));
 
         const Setup_Result u = Setup_Uninstall(Paths(prefix));
