@@ -42,6 +42,12 @@ const char *const Usage_Text =
     "  Quorvel --check-update [--source S] [--timeout SECONDS]\n"
     "      Compare the program, tables and meter lists with the update source;\n"
     "      exit 0 nothing newer, 100 something newer, 1 source unreadable.\n"
+    "  Quorvel --update [--source S] [--timeout SECONDS]\n"
+    "                  (--newer | [--program] [--table 1|2|3]... [--meter-list NAME]...)\n"
+    "      Update the program folder from the source, all or nothing; one line per\n"
+    "      file; exit 0 all replaced, 1 nothing replaced (something failed).\n"
+    "      --timeout: seconds without a byte from the source before a fetch fails\n"
+    "      (default 30). --source is used for this run only, never saved.\n"
     "  Quorvel --help       Show this text.\n"
     "  Quorvel --version    Show the program version.\n"
     "\n"
@@ -364,7 +370,7 @@ int Run_Report(const Arguments &a, const Program_State &prepared, FILE *out, FIL
 bool Is_Command_Line_Run(int argc, char **argv)
 {
     for (int i = 1; i < argc; ++i) {
-        for (const char *command : {"--calc", "--report", "--help", "-h", "--version", "--check-update"}) {
+        for (const char *command : {"--calc", "--report", "--help", "-h", "--version", "--check-update", "--update"}) {
             if (std::strcmp(argv[i], command) == 0)
                 return true;
         }
@@ -375,14 +381,21 @@ bool Is_Command_Line_Run(int argc, char **argv)
 int Run_Command_Line(const QStringList &args, const QString &program_folder, FILE *out, FILE *err,
                      const QString &settings_file)
 {
-    if (args.contains(QStringLiteral("--check-update"))) {
+    if (args.contains(QStringLiteral("--check-update")) || args.contains(QStringLiteral("--update"))) {
         // The settings' "Server Name" unless --source names another; never written.
         const Settings_Store store = settings_file.isEmpty() ? Settings_Store() : Settings_Store(settings_file);
         Settings_Fields settings;
         if (!Load_Complete_Configuration(store, settings))
             settings = Settings_Fields::Factory();
         const QString server = settings.ServerName.isEmpty() ? Default_Server_Name : settings.ServerName;
-        return Run_Check_Update(args.mid(args.value(0).startsWith(u'-') ? 0 : 1), program_folder, server, out, err);
+        const QStringList rest = args.mid(args.value(0).startsWith(u'-') ? 0 : 1);
+        if (args.contains(QStringLiteral("--check-update")) && args.contains(QStringLiteral("--update"))) {
+            Print(err, QStringLiteral("Quorvel: --check-update and --update cannot be given together\n"));
+            return 2;
+        }
+        if (args.contains(QStringLiteral("--update")))
+            return Run_Update_Command(rest, program_folder, server, out, err);
+        return Run_Check_Update(rest, program_folder, server, out, err);
     }
     const Arguments a = Parse(args);
     if (!a.error.isEmpty()) {

@@ -432,6 +432,15 @@ Settings_Store Frm_Main::Open_Settings_Store() const
 
 void Frm_Main::Open_Options()
 {
+    // An update under way runs inside a dialog owned by the options dialog:
+    // neither may be deleted until the run has returned.
+    for (auto *update : findChildren<Frm_Update *>()) {
+        if (update->Is_Busy()) {
+            update->raise();
+            update->activateWindow();
+            return;
+        }
+    }
     for (auto *old : findChildren<Frm_Options *>())
         delete old;
     Options_Host host{State, *prompt_, this};
@@ -439,6 +448,14 @@ void Frm_Main::Open_Options()
     host.Set_Meter = [this] { Set_Meter(); };
     host.Open_Settings_Store = [this] { return Open_Settings_Store(); };
     host.Check_For_Update = [this](QWidget *parent) {
+        // Pressed again while a check or run is under way: that one goes on.
+        for (auto *old : findChildren<Frm_Update *>()) {
+            if (old->Is_Busy()) {
+                old->raise();
+                old->activateWindow();
+                return;
+            }
+        }
         for (auto *old : parent->findChildren<Frm_Update *>())
             delete old;
         Frm_Update::Local_State local{State.Settings.ServerName, State.App_Path, State.Version,

@@ -63,8 +63,10 @@ QString Update_Row_Text(const Update_List_Row &row);
 
 // Fetches the manifest from the source into the given local file and
 // reads it; the local copy is removed again. A response that is not a
-// success, or a source of no known kind, gives an empty manifest.
-Update_Manifest Fetch_Manifest(const QString &server_name, const QString &local_copy, int timeout_ms = 15000);
+// success, or a source of no known kind, gives an empty manifest, and
+// `error` says why.
+Update_Manifest Fetch_Manifest(const QString &server_name, const QString &local_copy, int timeout_ms = 30000,
+                               QString *error = nullptr);
 
 // One file from the source as bytes; false when it could not be had.
-bool Fetch_Source_File(const QString &server_name, const QString &name, QByteArray &bytes, int timeout_ms = 15000);
+bool Fetch_Source_File(const QString &server_name, const QString &name, QByteArray &bytes, int timeout_ms = 30000);
