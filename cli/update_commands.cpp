@@ -145,8 +145,8 @@ int Run_Update_Command(const QStringList &args, const QString &program_folder, c
     QString error;
     const Update_Manifest m = Fetch_Manifest(o.Source, scratch.filePath(QStringLiteral("Update.txt")), o.Timeout_S * 1000, &error);
     if (m.Server_Version.isEmpty()) {
-        Print(err, QStringLiteral("The update source %1 or its manifest could not be read%2; nothing was replaced.\n")
-                       .arg(o.Source, error.isEmpty() ? QString() : QStringLiteral(": ") + error));
+        Print(err, QStringLiteral("The update source %1 or its manifest could not be read%2\nNothing was replaced.\n")
+                       .arg(o.Source, error.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + error));
         return 1;
     }
     Update_Choice choice = o.Choice;

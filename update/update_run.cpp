@@ -92,9 +92,11 @@ bool Swap_In(Item &item, const QString &app, const QString &staging, int index, 
                                          : QFile::Permissions(0x6644); // rw-r--r--
     if (item.Had_Current) {
         Clear_Attributes(final_path);
-        permissions = QFile::permissions(final_path);
-        if (item.Kind != Update_File_Kind::Program)
-            permissions |= QFile::ReadOwner | QFile::WriteOwner;
+        // The new file keeps the current one's permissions; the program
+        // stays runnable by its owner at least.
+        permissions = QFile::permissions(final_path) | QFile::ReadOwner | QFile::WriteOwner;
+        if (item.Kind == Update_File_Kind::Program)
+            permissions |= QFile::ExeOwner;
         if (!item.Backup_Name.isEmpty()) {
             const QString backup = app + u'/' + item.Backup_Name;
             if (QFileInfo::exists(backup)) {
@@ -234,13 +236,19 @@ Update_Run_Result Run_Update(const Update_Run_Context &c, const Update_Choice &c
     const QString staging = app + u'/' + Staging_Folder_Name;
     const auto cancelled = [&c] { return c.Cancelled && c.Cancelled(); };
     // Ends a run that replaced nothing.
-    const auto give_up = [&](const QString &problem, bool was_cancelled = false) {
+    const auto give_up = [&](const QString &problem, bool was_cancelled = false, const QString &failed = QString()) {
         result.Cancelled = was_cancelled;
         if (!problem.isEmpty())
             result.Problems << problem;
         result.Files.clear();
-        for (const Item &item : std::as_const(items))
-            result.Files.append({item.Final_Name, false, problem.isEmpty() ? Cancelled_Message : problem});
+        for (const Item &item : std::as_const(items)) {
+            const bool this_one = item.Source_Name == failed || item.Final_Name == failed;
+            result.Files.append({item.Final_Name, false,
+                                 was_cancelled ? Cancelled_Message
+                                 : this_one || failed.isEmpty()
+                                     ? problem
+                                     : QStringLiteral("not replaced, since %1 failed and a run replaces all or nothing").arg(failed)});
+        }
         for (const QString &name : std::as_const(unsafe))
             result.Files.append({name, false, QStringLiteral("not a plain meter list name")});
         while (steps_left > 0)
@@ -329,16 +337,18 @@ Update_Run_Result Run_Update(const Update_Run_Context &c, const Update_Choice &c
         if (got.Cancelled || cancelled())
             return give_up({}, true);
         if (!got.Ok)
-            return give_up(QStringLiteral("%1 could not be fetched: %2.").arg(item.Source_Name, got.Error));
+            return give_up(QStringLiteral("%1 could not be fetched: %2.").arg(item.Source_Name, got.Error), false, item.Source_Name);
         if (have_index) {
             if (!sums.contains(item.Source_Name))
-                return give_up(QStringLiteral("%1 is not listed in the update source's SHA256SUMS.").arg(item.Source_Name));
+                return give_up(QStringLiteral("%1 is not listed in the update source's SHA256SUMS.").arg(item.Source_Name), false,
+                               item.Source_Name);
             if (File_Sha256(item.Staged) != sums.value(item.Source_Name))
-                return give_up(QStringLiteral("%1 does not match its checksum in SHA256SUMS.").arg(item.Source_Name));
+                return give_up(QStringLiteral("%1 does not match its checksum in SHA256SUMS.").arg(item.Source_Name), false,
+                               item.Source_Name);
         }
         const QString problem = Check_Update_File(item.Staged, item.Kind);
         if (!problem.isEmpty())
-            return give_up(QStringLiteral("%1 was refused: %2.").arg(item.Source_Name, problem));
+            return give_up(QStringLiteral("%1 was refused: %2.").arg(item.Source_Name, problem), false, item.Source_Name);
         advance();
     }
     if (cancelled())
@@ -353,7 +363,8 @@ Update_Run_Result Run_Update(const Update_Run_Context &c, const Update_Choice &c
                 Put_Back(items[j], app);
             for (Item &item : items)
                 item.Swapped = false;
-            return give_up(QStringLiteral("%1 could not be replaced: %2; every file was put back.").arg(items[i].Final_Name, error));
+            return give_up(QStringLiteral("%1 could not be replaced: %2; every file was put back.").arg(items[i].Final_Name, error),
+                           false, items[i].Final_Name);
         }
     }
     for (const Item &item : std::as_const(items)) {
