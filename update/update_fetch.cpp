@@ -146,7 +146,8 @@ Fetch_Outcome Fetch_Once(QNetworkAccessManager &manager, const QUrl &url, Sink &
     const auto stop = [&](const QString &why) {
         if (failure.isEmpty())
             failure = why;
-        reply->abort();
+        if (!reply->isFinished())
+            reply->abort();
     };
     const auto headers = [&] {
         if (headers_seen || !reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid())

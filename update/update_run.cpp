@@ -148,6 +148,13 @@ void Put_Back(const Item &item, const QString &app)
         Rename_Over(item.Previous, app + u'/' + item.Backup_Name);
 }
 
+// "The update source's signature does not verify (why); nothing was replaced."
+QString Signature_Problem(const QString &why)
+{
+    QString text = Bad_Signature_Message;
+    return text.insert(text.indexOf(u';'), QStringLiteral(" (%1)").arg(why));
+}
+
 QString Backup_Message(const QString &app)
 {
     return QStringLiteral("Backups of your files were placed in '") + app
@@ -254,8 +261,11 @@ Update_Run_Result Run_Update(const Update_Run_Context &c, const Update_Choice &c
         while (steps_left > 0)
             advance();
         QDir(staging).removeRecursively();
+        const QString problems = result.Problems.join(u' ');
         result.Messages << (was_cancelled ? Cancelled_Message
-                                          : QStringLiteral("Nothing was replaced: %1").arg(result.Problems.join(u' ')));
+                            : problems.contains(QStringLiteral("nothing was replaced"))
+                                ? problems
+                                : QStringLiteral("Nothing was replaced: %1").arg(problems));
         return result;
     };
     if (!unsafe.isEmpty())
@@ -301,10 +311,10 @@ Update_Run_Result Run_Update(const Update_Run_Context &c, const Update_Choice &c
         have_index = index.Ok;
         if (signature.Ok) {
             if (!have_index)
-                return give_up(Bad_Signature_Message + QStringLiteral(" (a signature without SHA256SUMS)"));
+                return give_up(Signature_Problem(QStringLiteral("a signature without SHA256SUMS")));
             const QString why = Verify_Minisign(read(index_path), read(signature_path), Parse_Minisign_Keys(read(keys_path)));
             if (!why.isEmpty())
-                return give_up(Bad_Signature_Message + QStringLiteral(" (%1)").arg(why));
+                return give_up(Signature_Problem(why));
             verified = true;
         } else if (have_index && have_keys) {
             return give_up(QStringLiteral("The update source's SHA256SUMS is not signed, but this program takes only "
