@@ -189,6 +189,17 @@ private slots:
         QVERIFY(dialog.LB_Files->item(0)->text().startsWith(QStringLiteral(" << AWWA-Standard.mtr")));
         QVERIFY(!QFile::exists(program.filePath(QStringLiteral("Update.txt"))));
 
+        // A drive letter: the user is told the folder form instead.
+        QStringList told;
+        Frm_Update::Local_State drive = state;
+        drive.Server_Name = QStringLiteral("D:\\update");
+        drive.Show_Message = [&told](const QString &m) { told << m; };
+        Frm_Update lettered(drive);
+        lettered.Load();
+        QCOMPARE(lettered.Lab_Wait->text(), QStringLiteral("Oops Server Error"));
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told.first().contains(QStringLiteral("/media/cdrom/update")), qPrintable(told.value(0)));
+
         Frm_Update::Local_State nowhere = state;
         nowhere.Server_Name = QStringLiteral("X:\\update");
         Frm_Update failed(nowhere);

@@ -147,7 +147,7 @@ void Frm_Update::Load()
     busy_ = true;
     QString error;
     Manifest = Fetch_Manifest(local_.Server_Name, local_.App_Path + QStringLiteral("/Update.txt"), local_.Timeout_Ms,
-                              &error);
+                              &error, [this] { return cancel_requested_; });
     busy_ = false;
     if (cancel_requested_) {
         close();

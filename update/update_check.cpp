@@ -138,13 +138,15 @@ bool Fetch_Source_File(const QString &server_name, const QString &name, QByteArr
     return true;
 }
 
-Update_Manifest Fetch_Manifest(const QString &server_name, const QString &local_copy, int timeout_ms, QString *error)
+Update_Manifest Fetch_Manifest(const QString &server_name, const QString &local_copy, int timeout_ms, QString *error,
+                               const std::function<bool()> &cancelled)
 {
     QFile::remove(local_copy); // a copy left over from an earlier check
     // The manifest passes through the program folder, as a copy that is never kept.
     Fetch_Options options;
     options.Inactivity_Ms = timeout_ms;
     options.Max_Bytes = Most_Manifest_Bytes;
+    options.Cancelled = cancelled;
     const Fetch_Outcome got = Fetch_To_File(server_name, QStringLiteral("Update.txt"), local_copy, options);
     Update_Manifest manifest;
     if (got.Ok) {
