@@ -118,6 +118,8 @@ int Run_Check_Update(const QStringList &args, const QString &program_folder, con
     QString error;
     const Update_Manifest m = Fetch_Manifest(o.Source, scratch.filePath(QStringLiteral("Update.txt")), o.Timeout_S * 1000, &error);
     if (m.Server_Version.isEmpty()) {
+        if (error.endsWith(u'.'))
+            error.chop(1);
         Print(err, QStringLiteral("The update source %1 or its manifest could not be read%2.\n")
                        .arg(o.Source, error.isEmpty() ? QString() : QStringLiteral(": ") + error));
         return 1;
@@ -145,8 +147,10 @@ int Run_Update_Command(const QStringList &args, const QString &program_folder, c
     QString error;
     const Update_Manifest m = Fetch_Manifest(o.Source, scratch.filePath(QStringLiteral("Update.txt")), o.Timeout_S * 1000, &error);
     if (m.Server_Version.isEmpty()) {
-        Print(err, QStringLiteral("The update source %1 or its manifest could not be read%2\nNothing was replaced.\n")
-                       .arg(o.Source, error.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + error));
+        if (error.endsWith(u'.'))
+            error.chop(1);
+        Print(err, QStringLiteral("The update source %1 or its manifest could not be read%2.\nNothing was replaced.\n")
+                       .arg(o.Source, error.isEmpty() ? QString() : QStringLiteral(": ") + error));
         return 1;
     }
     Update_Choice choice = o.Choice;

@@ -17,6 +17,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QPointer>
+#include <QProgressBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QSslCertificate>
@@ -562,6 +563,62 @@ private slots:
             QVERIFY2(ms < 15000, "a 2 s timeout took far longer");
         if (fault == u"program list")
             QVERIFY(QFileInfo(folder + QStringLiteral("/Quorvel")).permissions() & QFile::ExeOther);
+    }
+
+    // The dialog's endings: a run that replaced nothing says why, keeps the
+    // program running and the dialog open; one that replaced files shows the
+    // backup and restart messages and ends the program. The bar reaches its
+    // total either way.
+    void Dialog_Endings_data()
+    {
+        QTest::addColumn<bool>("html");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<bool>("ends");
+        QTest::newRow("HTML page for Table-1") << true << QStringList{QStringLiteral("Nothing was replaced: Table-1.dat was refused: it is a web page, not a data file.")} << false;
+        QTest::newRow("good Table-1") << false << QStringList{QStringLiteral("Backups of your files were placed in '%1' with the date and extention of '.bak'.  You must restart Quorvel for the updates to take effect."),
+                                                             QStringLiteral("Plase restart Quorvel for the updates to take effect.")} << true;
+    }
+    void Dialog_Endings()
+    {
+        QFETCH(bool, html);
+        QFETCH(QStringList, messages);
+        QFETCH(bool, ends);
+        Make_Source();
+        QTemporaryDir parent;
+        const QString folder = parent.filePath(QStringLiteral("program"));
+        QVERIFY(QDir().mkpath(folder));
+        Fill_Program_Folder(folder, false);
+        Fault_Server server(new QTcpServer);
+        for (auto it = files_.begin(); it != files_.end(); ++it)
+            server.Routes[it.key()].Body = it.value();
+        if (html)
+            server.Routes[QStringLiteral("Table-1.dat")].Body = "<html><body>Table-1</body></html>\r\n";
+        QStringList told;
+        bool ended = false;
+        Frm_Update::Local_State local{server.Url(), folder, QStringLiteral("1.02.0808"), {}, [&](const QString &m) { told << m; },
+                                      [&] { ended = true; }};
+        QWidget owner;
+        QPointer<Frm_Update> dialog = new Frm_Update(local, &owner);
+        dialog->Load();
+        dialog->Chk_Table[0]->setChecked(true);
+        dialog->Chk_Table[2]->setChecked(true);
+        const QMap<QString, QByteArray> before = Hashes(folder);
+        dialog->Run();
+        auto *progress = dialog->findChild<Frm_Download *>();
+        QVERIFY(progress);
+        QCOMPARE(progress->ProgressBar1->maximum(), 2);
+        QCOMPARE(progress->ProgressBar1->value(), 2);
+        if (messages.size() == 2)
+            messages[0] = messages[0].arg(folder);
+        QCOMPARE(told, messages);
+        QCOMPARE(ended, ends);
+        QCOMPARE(Changed(before, Hashes(folder)).isEmpty(), !ends);
+        if (!ends) {
+            QCOMPARE(dialog->Lab_Wait->text(), QStringLiteral("Nothing was replaced"));
+            QTest::qWait(50);
+            QVERIFY(dialog); // still open: the user reads what failed
+        }
+        delete dialog;
     }
 
     // Cancel in the progress dialog while a fetch stalls: the run stops, the
