@@ -1,5 +1,6 @@
 #include "frm_update.h"
 #include "update_check.h"
+#include "update_fetch.h"
 #include "update_run.h"
 #include "frm_download.h"
 #include "update_verify.h"
@@ -159,9 +160,12 @@ private slots:
         server.Status = "200 OK";
         server.Body = Manifest_Text;
         server.Cut_Short = true;
-        QByteArray bytes;
-        QVERIFY(!Fetch_Source_File(server.Url(), QStringLiteral("Update.txt"), bytes, 3000));
-        QVERIFY(bytes.isEmpty());
+        Fetch_Options options;
+        options.Inactivity_Ms = 3000;
+        const Fetch_Outcome cut = Fetch_To_File(server.Url(), QStringLiteral("Update.txt"), copy, options);
+        QVERIFY(!cut.Ok);
+        QVERIFY(!cut.Missing);
+        QVERIFY(!QFile::exists(copy)); // nothing of a cut body is left
     }
 
     void Dialog_From_A_Folder_Source()

@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <algorithm>
 
@@ -120,22 +119,6 @@ QString Update_Row_Text(const Update_List_Row &row)
     text = text.leftJustified(30, u' ') + row.Local_Date;
     text = text.leftJustified(45, u' ') + row.Server_Date;
     return text;
-}
-
-bool Fetch_Source_File(const QString &server_name, const QString &name, QByteArray &bytes, int timeout_ms)
-{
-    bytes.clear();
-    QTemporaryDir scratch;
-    const QString path = scratch.filePath(QStringLiteral("file"));
-    Fetch_Options options;
-    options.Inactivity_Ms = timeout_ms;
-    if (!scratch.isValid() || !Fetch_To_File(server_name, name, path, options).Ok)
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    bytes = file.readAll();
-    return true;
 }
 
 Update_Manifest Fetch_Manifest(const QString &server_name, const QString &local_copy, int timeout_ms, QString *error,

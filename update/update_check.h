@@ -71,5 +71,3 @@ QString Update_Row_Text(const Update_List_Row &row);
 Update_Manifest Fetch_Manifest(const QString &server_name, const QString &local_copy, int timeout_ms = 30000,
                                QString *error = nullptr, const std::function<bool()> &cancelled = {});
 
-// One file from the source as bytes; false when it could not be had.
-bool Fetch_Source_File(const QString &server_name, const QString &name, QByteArray &bytes, int timeout_ms = 30000);
