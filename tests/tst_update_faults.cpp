@@ -678,6 +678,21 @@ private slots:
         QVERIFY(!QFileInfo::exists(folder + u'/' + Staging_Folder_Name));
         QVERIFY2(bytes_shown.startsWith(QStringLiteral("Table-2.dat: ")) && bytes_shown.endsWith(QStringLiteral(" kB")),
                  qPrintable(bytes_shown));
+
+        // Cancel while the manifest itself stalls: the load stops as well.
+        server.Routes[QStringLiteral("Update.txt")].How = Route::Stall_Mid_Body;
+        QPointer<Frm_Update> loading = new Frm_Update(local, &owner);
+        loading->show();
+        QTimer::singleShot(300, loading, [&] {
+            QVERIFY(loading->Is_Busy());
+            loading->findChild<QPushButton *>(QStringLiteral("Button_Cancel"))->click();
+        });
+        clock.restart();
+        loading->Load();
+        QVERIFY2(clock.elapsed() < 10000, "Cancel did not stop the stalled manifest");
+        QTRY_VERIFY(loading.isNull());
+        QVERIFY(!ended);
+        QCOMPARE(Changed(before, Hashes(folder)), QStringList());
     }
 };
 
