@@ -142,6 +142,7 @@ Fetch_Outcome Fetch_Once(QNetworkAccessManager &manager, const QUrl &url, Sink &
     QString failure; // set when this side stops the transfer
     qint64 announced = -1;
     bool headers_seen = false;
+    qint64 discarded = 0;
 
     const auto stop = [&](const QString &why) {
         if (failure.isEmpty())
@@ -162,7 +163,9 @@ Fetch_Outcome Fetch_Once(QNetworkAccessManager &manager, const QUrl &url, Sink &
         if (status < 200 || status > 299) {
             const QString reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
             outcome.Missing = status == 404 || status == 410;
-            stop(QStringLiteral("the update source answered %1 %2").arg(status).arg(reason).trimmed());
+            // The error page is read to its end and dropped (a reply in
+            // error is not aborted a second time), unless it is long.
+            failure = QStringLiteral("the update source answered %1 %2").arg(status).arg(reason).trimmed();
             return;
         }
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
@@ -180,8 +183,12 @@ Fetch_Outcome Fetch_Once(QNetworkAccessManager &manager, const QUrl &url, Sink &
     QObject::connect(reply, &QNetworkReply::readyRead, &loop, [&] {
         idle.start();
         headers();
-        if (!failure.isEmpty())
+        if (!failure.isEmpty()) {
+            discarded += reply->readAll().size();
+            if (discarded > Chunk * 16 && !reply->isFinished())
+                reply->abort();
             return;
+        }
         while (reply->bytesAvailable() > 0) {
             const QByteArray bytes = reply->read(Chunk);
             outcome.Bytes += bytes.size();
