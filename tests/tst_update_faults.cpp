@@ -39,7 +39,7 @@ namespace {
 
 // How the server answers one file.
 struct Route {
-    enum Mode { Normal, Cut_With_Length, Cut_Without_Length, Stall_After_Headers, Stall_Mid_Body, Slow, Dies, Huge, Redirect };
+    enum Mode { Normal, Cut_With_Length, Cut_Without_Length, Stall_After_Headers, Stall_Mid_Body, Slow, Dies, Huge, Endless, Redirect };
     Mode How = Normal;
     QByteArray Status = "200 OK";
     QByteArray Body;
@@ -158,19 +158,24 @@ private:
             timer->start(1000);
             break;
         }
-        case Route::Huge: {
-            // Announces 2 GB and sends as fast as it is read, for 3 s at most.
-            socket->write(head(qint64(2) * 1024 * 1024 * 1024));
+        case Route::Huge:
+        case Route::Endless: {
+            // Announces 2 GB, or no length at all, and sends as fast as it is
+            // read: 100 MB or 30 s at most.
+            socket->write(head(route.How == Route::Huge ? qint64(2) * 1024 * 1024 * 1024 : -1));
             auto *timer = new QTimer(socket);
             auto ticks = std::make_shared<int>(0);
-            connect(timer, &QTimer::timeout, socket, [socket, timer, ticks] {
-                if (++*ticks > 300 || socket->state() != QAbstractSocket::ConnectedState) {
+            auto sent = std::make_shared<qint64>(0);
+            connect(timer, &QTimer::timeout, socket, [socket, timer, ticks, sent] {
+                if (++*ticks > 3000 || *sent > 100 * 1024 * 1024 || socket->state() != QAbstractSocket::ConnectedState) {
                     timer->stop();
                     socket->abort();
                     return;
                 }
-                if (socket->bytesToWrite() < 1024 * 1024)
-                    socket->write(QByteArray(256 * 1024, 'x'));
+                while (socket->bytesToWrite() < 2 * 1024 * 1024) {
+                    socket->write(QByteArray(512 * 1024, 'x'));
+                    *sent += 512 * 1024;
+                }
             });
             timer->start(10);
             break;
@@ -354,6 +359,7 @@ private slots:
         QTest::newRow("stall mid-body") << "stall body" << t1_short << 1 << "sent nothing for 2 s" << none;
         QTest::newRow("slow transfer flowing past 30 s") << "slow" << t1 << 0 << "replaced\tTable-1.dat\tbackup Table-1-" << table_1;
         QTest::newRow("2 GB announced") << "huge" << t1 << 1 << "announced 2048 MB, more than the 64 MB" << none;
+        QTest::newRow("endless body without Content-Length") << "endless" << t1 << 1 << "sent more than the 64 MB" << none;
         QTest::newRow("redirect loop") << "redirect loop" << t1 << 1 << "redirected more than 5 times" << none;
         QTest::newRow("redirect to another server") << "redirect ok" << t1 << 0 << "replaced\tTable-1.dat" << table_1;
         QTest::newRow("https to http redirect") << "https to http" << t1 << 1 << "redirected from https to http://" << none;
@@ -440,6 +446,8 @@ private slots:
             table.How = Route::Slow;
         } else if (fault == u"huge") {
             table.How = Route::Huge;
+        } else if (fault == u"endless") {
+            table.How = Route::Endless;
         } else if (fault == u"redirect loop") {
             table = Route{Route::Redirect, {}, {}, "/src/Table-1.dat"};
         } else if (fault == u"redirect ok") {
@@ -503,7 +511,8 @@ private slots:
 
         const QMap<QString, QByteArray> before = Hashes(folder);
         const QByteArray evil_before = Read(parent.filePath(QStringLiteral("evil.mtr"))) + Read(QStringLiteral("/tmp/x.mtr"));
-        if (fault == u"huge")
+        const bool measure = fault == u"huge" || fault == u"endless";
+        if (measure)
             QVERIFY(Write(QStringLiteral("/proc/self/clear_refs"), "5")); // the peak starts again here
         const long rss_before = Peak_Rss_Kb();
 
@@ -524,9 +533,9 @@ private slots:
             return QString::fromUtf8(bytes);
         };
         const QString told_user = text_of(out) + text_of(err);
-        if (fault == u"huge") {
+        if (measure) {
             const long peak = Peak_Rss_Kb();
-            qInfo("2 GB announced: peak RSS of the process during the run %ld kB (before it %ld kB), %lld ms", peak,
+            qInfo("%s: peak RSS of the process during the run %ld kB (before it %ld kB), %lld ms", qPrintable(fault), peak,
                   rss_before, ms);
             QVERIFY2(peak - rss_before < 64 * 1024, "the refused body reached memory");
         }
