@@ -272,9 +272,11 @@ Update_Run_Result Run_Update(const Update_Run_Context &c, const Update_Choice &c
         return give_up(QStringLiteral("The meter list name \"%1\" at the update source is not a plain file name; "
                                       "nothing was fetched.").arg(unsafe.join(QStringLiteral("\", \""))));
 
-    // Leftovers of an interrupted run go first.
+    // Leftovers of an interrupted run go first (a link in its place is
+    // removed itself, never what it points to).
+    if (QFileInfo(staging).isSymLink() || QFileInfo(staging).isFile())
+        QFile::remove(staging);
     QDir(staging).removeRecursively();
-    QFile::remove(staging);
     if (!QDir().mkpath(staging) || !QFileInfo(staging).isWritable())
         return give_up(QStringLiteral("The program folder %1 cannot be written, so nothing can be updated there.").arg(app));
 
