@@ -134,6 +134,17 @@ bool Swap_In(Item &item, const QString &app, const QString &staging, int index, 
     return true;
 }
 
+// The staging folder and all in it; a link in its place is removed
+// itself, never what it points to.
+void Remove_Staging(const QString &staging)
+{
+    const QFileInfo info(staging);
+    if (info.isSymLink() || info.isFile())
+        QFile::remove(staging);
+    else
+        QDir(staging).removeRecursively();
+}
+
 // Puts back the file an item replaced.
 void Put_Back(const Item &item, const QString &app)
 {
@@ -260,7 +271,7 @@ Update_Run_Result Run_Update(const Update_Run_Context &c, const Update_Choice &c
             result.Files.append({name, false, QStringLiteral("not a plain meter list name")});
         while (steps_left > 0)
             advance();
-        QDir(staging).removeRecursively();
+        Remove_Staging(staging);
         const QString problems = result.Problems.join(u' ');
         result.Messages << (was_cancelled ? Cancelled_Message
                             : problems.contains(QStringLiteral("nothing was replaced"))
@@ -272,11 +283,8 @@ Update_Run_Result Run_Update(const Update_Run_Context &c, const Update_Choice &c
         return give_up(QStringLiteral("The meter list name \"%1\" at the update source is not a plain file name; "
                                       "nothing was fetched.").arg(unsafe.join(QStringLiteral("\", \""))));
 
-    // Leftovers of an interrupted run go first (a link in its place is
-    // removed itself, never what it points to).
-    if (QFileInfo(staging).isSymLink() || QFileInfo(staging).isFile())
-        QFile::remove(staging);
-    QDir(staging).removeRecursively();
+    // Leftovers of an interrupted run go first.
+    Remove_Staging(staging);
     if (!QDir().mkpath(staging) || !QFileInfo(staging).isWritable())
         return give_up(QStringLiteral("The program folder %1 cannot be written, so nothing can be updated there.").arg(app));
 
@@ -386,7 +394,7 @@ Update_Run_Result Run_Update(const Update_Run_Context &c, const Update_Choice &c
         if (item.Kind == Update_File_Kind::Program)
             result.Program_Replaced = true;
     }
-    QDir(staging).removeRecursively();
+    Remove_Staging(staging);
     result.Messages << Backup_Message(app) << Restart_Message;
     return result;
 }
