@@ -48,6 +48,12 @@ const char *const Usage_Text =
     "      exit 0 nothing newer, 100 something newer, 1 source unreadable.\n"
     "      A copy in a folder you cannot change (a system install) is updated by\n"
     "      the system's package manager: it says so, compares nothing, exits 0.\n"
+    "  Quorvel --update [--source S] [--timeout SECONDS]\n"
+    "                  (--newer | [--program] [--table 1|2|3]... [--meter-list NAME]...)\n"
+    "      Update the program folder from the source, all or nothing; one line per\n"
+    "      file; exit 0 all replaced, 1 nothing replaced (something failed).\n"
+    "      --timeout: seconds without a byte from the source before a fetch fails\n"
+    "      (default 30). --source is used for this run only, never saved.\n"
     "  Quorvel --help       Show this text.\n"
     "  Quorvel --version    Show the program version.\n"
     "\n"
@@ -416,7 +422,7 @@ int Run_Pdf(const Arguments &a, const Program_State &prepared, const Pdf_Writer 
 bool Is_Command_Line_Run(int argc, char **argv)
 {
     for (int i = 1; i < argc; ++i) {
-        for (const char *command : {"--calc", "--report", "--pdf", "--help", "-h", "--version", "--check-update"}) {
+        for (const char *command : {"--calc", "--report", "--pdf", "--help", "-h", "--version", "--check-update", "--update"}) {
             if (std::strcmp(argv[i], command) == 0)
                 return true;
         }
@@ -427,10 +433,11 @@ bool Is_Command_Line_Run(int argc, char **argv)
 int Run_Command_Line(const QStringList &args, const QString &program_folder, FILE *out, FILE *err,
                      const QString &settings_file, const Pdf_Writer &pdf_writer)
 {
-    if (args.contains(QStringLiteral("--check-update"))) {
+    if (args.contains(QStringLiteral("--check-update")) || args.contains(QStringLiteral("--update"))) {
         if (!Program_Folder_Writable(program_folder)) { // a system install: its package manager updates it
+            // --update replaced nothing then: a failure; --check-update found nothing to do here.
             Print(out, Package_Managed_Update_Text(App_Path_Of(program_folder)) + u'\n');
-            return 0;
+            return args.contains(QStringLiteral("--update")) ? 1 : 0;
         }
         // The settings' "Server Name" unless --source names another; never written.
         const Settings_Store store = settings_file.isEmpty() ? Settings_Store() : Settings_Store(settings_file);
@@ -438,7 +445,14 @@ int Run_Command_Line(const QStringList &args, const QString &program_folder, FIL
         if (!Load_Complete_Configuration(store, settings))
             settings = Settings_Fields::Factory();
         const QString server = settings.ServerName.isEmpty() ? Default_Server_Name : settings.ServerName;
-        return Run_Check_Update(args.mid(args.value(0).startsWith(u'-') ? 0 : 1), program_folder, server, out, err);
+        const QStringList rest = args.mid(args.value(0).startsWith(u'-') ? 0 : 1);
+        if (args.contains(QStringLiteral("--check-update")) && args.contains(QStringLiteral("--update"))) {
+            Print(err, QStringLiteral("Quorvel: --check-update and --update cannot be given together\n"));
+            return 2;
+        }
+        if (args.contains(QStringLiteral("--update")))
+            return Run_Update_Command(rest, program_folder, server, out, err);
+        return Run_Check_Update(rest, program_folder, server, out, err);
     }
     const Arguments a = Parse(args);
     if (!a.error.isEmpty()) {

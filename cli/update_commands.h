@@ -12,3 +12,12 @@
 // manifest could not be read, 2 a usage error.
 int Run_Check_Update(const QStringList &args, const QString &program_folder, const QString &default_source,
                      FILE *out, FILE *err);
+
+// Quorvel --update [--source S] [--timeout SECONDS]
+//                  (--newer | [--program] [--table 1|2|3]... [--meter-list NAME]...)
+// Updates the program folder exactly as the update dialog does with those
+// items ticked (--newer: everything --check-update marks newer). Prints one
+// line per file, replaced or kept and why. Exit status 0 everything chosen
+// was replaced, 1 nothing was (something failed), 2 a usage error.
+int Run_Update_Command(const QStringList &args, const QString &program_folder, const QString &default_source,
+                       FILE *out, FILE *err);

@@ -1,7 +1,9 @@
 #include "frm_update.h"
 #include "update_check.h"
+#include "update_fetch.h"
 #include "update_run.h"
 #include "frm_download.h"
+#include "update_verify.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -11,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QApplication>
 #include <QDir>
+#include <QProcess>
 #include <QtTest>
 
 namespace {
@@ -157,9 +160,12 @@ private slots:
         server.Status = "200 OK";
         server.Body = Manifest_Text;
         server.Cut_Short = true;
-        QByteArray bytes;
-        QVERIFY(!Fetch_Source_File(server.Url(), QStringLiteral("Update.txt"), bytes, 3000));
-        QVERIFY(bytes.isEmpty());
+        Fetch_Options options;
+        options.Inactivity_Ms = 3000;
+        const Fetch_Outcome cut = Fetch_To_File(server.Url(), QStringLiteral("Update.txt"), copy, options);
+        QVERIFY(!cut.Ok);
+        QVERIFY(!cut.Missing);
+        QVERIFY(!QFile::exists(copy)); // nothing of a cut body is left
     }
 
     void Dialog_From_A_Folder_Source()
@@ -187,6 +193,17 @@ private slots:
         QVERIFY(dialog.LB_Files->item(0)->text().startsWith(QStringLiteral(" << AWWA-Standard.mtr")));
         QVERIFY(!QFile::exists(program.filePath(QStringLiteral("Update.txt"))));
 
+        // A drive letter: the user is told the folder form instead.
+        QStringList told;
+        Frm_Update::Local_State drive = state;
+        drive.Server_Name = QStringLiteral("D:\\update");
+        drive.Show_Message = [&told](const QString &m) { told << m; };
+        Frm_Update lettered(drive);
+        lettered.Load();
+        QCOMPARE(lettered.Lab_Wait->text(), QStringLiteral("Oops Server Error"));
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told.first().contains(QStringLiteral("/media/cdrom/update")), qPrintable(told.value(0)));
+
         Frm_Update::Local_State nowhere = state;
         nowhere.Server_Name = QStringLiteral("X:\\update");
         Frm_Update failed(nowhere);
@@ -201,6 +218,24 @@ private slots:
 };
 
 namespace {
+
+// A shipped file beside the test program, with a line that marks this copy.
+QByteArray Shipped(const QString &name, const QByteArray &marker)
+{
+    QFile f(QCoreApplication::applicationDirPath() + u'/' + name);
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("the shipped file %s is missing", qPrintable(name));
+    return f.readAll() + "' " + marker + "\r\n";
+}
+
+// An executable of this computer: the test program itself, marked.
+QByteArray Program_Bytes(const QByteArray &marker)
+{
+    QFile f(QCoreApplication::applicationFilePath());
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("the test program cannot be read");
+    return f.readAll() + marker;
+}
 
 // A program folder with current files, and a source held in memory.
 struct Run_Fixture {
@@ -231,10 +266,14 @@ struct Run_Fixture {
         Update_Run_Context c;
         c.App_Path = dir.path();
         c.Today = QDate(2002, 6, 27);
-        c.Fetch = [this](const QString &name, QByteArray &bytes) {
-            fetched << name;
-            bytes = source.value(name);
-            return source.contains(name);
+        c.Fetch = [this](const QString &name, const QString &destination, const Fetch_Options &) {
+            Fetch_Outcome outcome;
+            if (!name.startsWith(QStringLiteral("SHA256SUMS")))
+                fetched << name;
+            outcome.Missing = !source.contains(name);
+            QFile f(destination);
+            outcome.Ok = !outcome.Missing && f.open(QIODevice::WriteOnly) && f.write(source.value(name)) == source.value(name).size();
+            return outcome;
         };
         c.Advance = [this] { ++advanced; };
         return Run_Update(c, choice);
@@ -279,12 +318,13 @@ private slots:
     void Only_Table_2()
     {
         Run_Fixture f;
-        f.source[QStringLiteral("Table-2.dat")] = "new table 2";
+        const QByteArray new_2 = Shipped(QStringLiteral("Table-2.dat"), "new table 2");
+        f.source[QStringLiteral("Table-2.dat")] = new_2;
         Update_Choice c;
         c.Table[1] = true;
         const Update_Run_Result r = f.Run(c);
         QVERIFY(r.Problems.isEmpty());
-        QCOMPARE(f.Get(QStringLiteral("Table-2.dat")), QByteArray("new table 2"));
+        QCOMPARE(f.Get(QStringLiteral("Table-2.dat")), new_2);
         QCOMPARE(f.Get(QStringLiteral("Table-2-062702.bak")), QByteArray("old Table-2.dat"));
         QVERIFY(!f.Files().contains(QStringLiteral("Table-2.tmp")));
         QCOMPARE(f.advanced, 1);
@@ -295,41 +335,64 @@ private slots:
         QVERIFY(!r.Program_Replaced);
 
         // A second run the same day: its backup holds the state before it.
-        f.source[QStringLiteral("Table-2.dat")] = "newer table 2";
+        const QByteArray newer_2 = Shipped(QStringLiteral("Table-2.dat"), "newer table 2");
+        f.source[QStringLiteral("Table-2.dat")] = newer_2;
         f.Run(c);
-        QCOMPARE(f.Get(QStringLiteral("Table-2-062702.bak")), QByteArray("new table 2"));
-        QCOMPARE(f.Get(QStringLiteral("Table-2.dat")), QByteArray("newer table 2"));
+        QCOMPARE(f.Get(QStringLiteral("Table-2-062702.bak")), new_2);
+        QCOMPARE(f.Get(QStringLiteral("Table-2.dat")), newer_2);
     }
 
     void Meter_Lists_And_Missing_Files()
     {
         Run_Fixture f;
-        f.source[QStringLiteral("AWWA-Standard.mtr")] = "new list";
-        f.source[QStringLiteral("New.mtr")] = "only at the source";
+        const QByteArray list = Shipped(QStringLiteral("AWWA-Standard.mtr"), "new list");
+        const QByteArray only = Shipped(QStringLiteral("AWWA-Standard.mtr"), "only at the source");
+        f.source[QStringLiteral("AWWA-Standard.mtr")] = list;
+        f.source[QStringLiteral("New.mtr")] = only;
+        const QStringList before = f.Files();
+        // A ticked item missing at the source: all or nothing, so nothing.
         Update_Choice c;
         c.Table[0] = true; // not at the source
-        c.Meter_Lists = {QStringLiteral("AWWA-Standard.mtr"), QStringLiteral("New.mtr"), QStringLiteral("../evil.mtr")};
-        const Update_Run_Result r = f.Run(c);
-        QCOMPARE(f.Get(QStringLiteral("AWWA-Standard.mtr")), QByteArray("new list"));
+        c.Meter_Lists = {QStringLiteral("AWWA-Standard.mtr"), QStringLiteral("New.mtr")};
+        Update_Run_Result r = f.Run(c);
+        QVERIFY(!r.Anything_Replaced());
+        QCOMPARE(f.Files(), before);
+        QCOMPARE(f.Get(QStringLiteral("AWWA-Standard.mtr")), QByteArray("old AWWA-Standard.mtr"));
+        QCOMPARE(r.Problems.size(), 1);
+        QVERIFY(r.Problems.first().startsWith(QStringLiteral("Table-1.dat could not be fetched")));
+        QCOMPARE(r.Messages.size(), 1); // no backup or restart message
+        QCOMPARE(f.advanced, 3);        // the bar reaches its total all the same
+        // A name that is not a plain file name: nothing is fetched at all.
+        c.Table[0] = false;
+        c.Meter_Lists << QStringLiteral("../evil.mtr");
+        f.fetched.clear();
+        r = f.Run(c);
+        QVERIFY(!r.Anything_Replaced());
+        QVERIFY(f.fetched.isEmpty());
+        QCOMPARE(f.Files(), before);
+        // The lists alone.
+        c.Meter_Lists.removeLast();
+        r = f.Run(c);
+        QVERIFY2(r.Problems.isEmpty(), qPrintable(r.Problems.join(u';')));
+        QCOMPARE(f.Get(QStringLiteral("AWWA-Standard.mtr")), list);
         QCOMPARE(f.Get(QStringLiteral("AWWA-Standard.-062702.bak")), QByteArray("old AWWA-Standard.mtr"));
-        QCOMPARE(f.Get(QStringLiteral("New.mtr")), QByteArray("only at the source"));
-        QCOMPARE(f.Get(QStringLiteral("Table-1.dat")), QByteArray("old Table-1.dat")); // kept
+        QCOMPARE(f.Get(QStringLiteral("New.mtr")), only);
+        QCOMPARE(f.Get(QStringLiteral("Table-1.dat")), QByteArray("old Table-1.dat"));
         QVERIFY(!f.Files().contains(QStringLiteral("Table-1-062702.bak")));
-        QVERIFY(!f.fetched.contains(QStringLiteral("../evil.mtr")));
-        QCOMPARE(r.Problems.size(), 2);
     }
 
     void Program_Files()
     {
         Run_Fixture f;
-        for (const char *name : {"Version.txt", "Quorvel", "License.txt", "QV-Help.htm", "Sample.qvl", "Quorvel.zip"})
+        for (const char *name : {"Version.txt", "License.txt", "QV-Help.htm", "Sample.qvl", "Quorvel.zip"})
             f.source[QLatin1String(name)] = QByteArray("new ") + name;
+        f.source[QStringLiteral("Quorvel")] = Program_Bytes("new Quorvel");
         Update_Choice c;
         c.Program = true;
         const Update_Run_Result r = f.Run(c);
         QVERIFY2(r.Problems.isEmpty(), qPrintable(r.Problems.join(u';')));
         QVERIFY(r.Program_Replaced);
-        QCOMPARE(f.Get(QStringLiteral("Quorvel")), QByteArray("new Quorvel"));
+        QCOMPARE(f.Get(QStringLiteral("Quorvel")), Program_Bytes("new Quorvel"));
         QCOMPARE(f.Get(QStringLiteral("Quorvel-062702.bak")), QByteArray("old Quorvel"));
         QCOMPARE(f.Get(QStringLiteral("Quorvel.vmf")), QByteArray("new Quorvel.zip"));
         QCOMPARE(f.Get(QStringLiteral("Version.txt")), QByteArray("new Version.txt"));
@@ -357,12 +420,175 @@ private slots:
     {
         Run_Fixture f;
         QFile::setPermissions(f.dir.filePath(QStringLiteral("Table-3.dat")), QFile::ReadOwner);
-        f.source[QStringLiteral("Table-3.dat")] = "new";
+        f.source[QStringLiteral("Table-3.dat")] = Shipped(QStringLiteral("Table-3.dat"), "new");
         Update_Choice c;
         c.Table[2] = true;
         QVERIFY(f.Run(c).Problems.isEmpty());
         QVERIFY(QFileInfo(f.dir.filePath(QStringLiteral("Table-3.dat"))).isWritable());
         QVERIFY(QFileInfo(f.dir.filePath(QStringLiteral("Table-3-062702.bak"))).isWritable());
+    }
+
+    void Swap_Failure_Puts_Back_Every_File()
+    {
+        Run_Fixture f;
+        f.source[QStringLiteral("Table-1.dat")] = Shipped(QStringLiteral("Table-1.dat"), "new");
+        f.source[QStringLiteral("Zz.mtr")] = Shipped(QStringLiteral("AWWA-Standard.mtr"), "new");
+        // Table-1 is swapped first; the list's name is taken by a folder.
+        QVERIFY(QDir(f.dir.path()).mkpath(QStringLiteral("Zz.mtr/inside")));
+        f.Put(QStringLiteral("Table-1-062702.bak"), "the day's earlier backup");
+        Update_Choice c;
+        c.Table[0] = true;
+        c.Meter_Lists = {QStringLiteral("Zz.mtr")};
+        const Update_Run_Result r = f.Run(c);
+        QVERIFY(!r.Anything_Replaced());
+        QCOMPARE(f.Get(QStringLiteral("Table-1.dat")), QByteArray("old Table-1.dat"));
+        QCOMPARE(f.Get(QStringLiteral("Table-1-062702.bak")), QByteArray("the day's earlier backup"));
+        QVERIFY2(r.Problems.value(0).startsWith(QStringLiteral("Zz.mtr could not be replaced")), qPrintable(r.Problems.value(0)));
+        QVERIFY(!QFileInfo::exists(f.dir.filePath(Staging_Folder_Name)));
+    }
+
+    void Stale_Staging_And_Program_Permissions()
+    {
+        Run_Fixture f;
+        const QString stale = f.dir.filePath(Staging_Folder_Name);
+        QVERIFY(QDir().mkpath(stale + QStringLiteral("/deep")));
+        QFile junk(stale + QStringLiteral("/0.new"));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write("a program file left by an interrupted run");
+        junk.close();
+        const QString program = f.dir.filePath(QStringLiteral("Quorvel"));
+        const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser | QFile::WriteUser
+                          | QFile::ExeUser | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+        QVERIFY(QFile::setPermissions(program, mode));
+        for (const char *name : {"Version.txt", "License.txt", "QV-Help.htm", "Sample.qvl", "Quorvel.zip"})
+            f.source[QLatin1String(name)] = QByteArray("new ") + name;
+        // No program at the source: the stale one must not be installed.
+        Update_Choice c;
+        c.Program = true;
+        Update_Run_Result r = f.Run(c);
+        QVERIFY(!r.Anything_Replaced());
+        QCOMPARE(f.Get(QStringLiteral("Quorvel")), QByteArray("old Quorvel"));
+        QVERIFY(!QFileInfo::exists(stale));
+        f.source[QStringLiteral("Quorvel")] = Program_Bytes("new");
+        r = f.Run(c);
+        QVERIFY2(r.Program_Replaced, qPrintable(r.Problems.join(u';')));
+        QCOMPARE(QFile::permissions(program), QFile::permissions(f.dir.filePath(QStringLiteral("Quorvel-062702.bak"))));
+        QVERIFY(QFile::permissions(program) & QFile::ExeOther);
+        QVERIFY(QFile::permissions(program) & QFile::ExeGroup);
+    }
+
+    void Content_Checks_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("why"); // empty: passes
+        const int t1 = int(Update_File_Kind::Fixture_Table), t3 = int(Update_File_Kind::Conversion_Table),
+                  list = int(Update_File_Kind::Meter_List), program = int(Update_File_Kind::Program),
+                  doc = int(Update_File_Kind::Document);
+        const QByteArray table = Shipped(QStringLiteral("Table-1.dat"), "x");
+        QTest::newRow("table") << t1 << table << QString();
+        QTest::newRow("conversion") << t3 << Shipped(QStringLiteral("Table-3.dat"), "x") << QString();
+        QTest::newRow("list") << list << Shipped(QStringLiteral("AWWA-Standard.mtr"), "x") << QString();
+        QTest::newRow("empty table") << t1 << QByteArray() << "empty";
+        QTest::newRow("html page as table") << t1 << QByteArray("<!DOCTYPE html>\r\n<html><body>Date: 01/01/2027</body></html>\r\n") << "web page";
+        QTest::newRow("NUL in table") << t1 << QByteArray(table).insert(40, '\0') << "NUL";
+        QTest::newRow("table cut mid-line") << t1 << table.left(table.size() - 40) << "cut off";
+        QTest::newRow("binary as list") << list << Program_Bytes("").left(4096) << "NUL";
+        QTest::newRow("comments only") << t1 << QByteArray("Date: 01/01/2027\r\n' nothing\r\n") << "no record";
+        QTest::newRow("list without meters") << list << QByteArray("Date: 01/01/2027\r\nDesc: none\r\n") << "no meter";
+        QTest::newRow("table without date") << t1 << table.mid(table.indexOf('\n') + 1) << "Date:";
+        QTest::newRow("program") << program << Program_Bytes("") << QString();
+        QTest::newRow("text as program") << program << QByteArray("#!/bin/sh\necho hi\n") << "ELF";
+        QTest::newRow("foreign ELF") << program << QByteArray("\x7f" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x02\0\x28\0", 20) << "another kind";
+        QTest::newRow("document") << doc << QByteArray("Quorvel 1.02.0900\r\n") << QString();
+        QTest::newRow("binary document") << doc << QByteArray("\x01\x02\x03") << "control";
+    }
+    void Content_Checks()
+    {
+        QFETCH(int, kind);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, why);
+        QTemporaryDir dir;
+        QFile f(dir.filePath(QStringLiteral("file")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        const QString problem = Check_Update_File(f.fileName(), Update_File_Kind(kind));
+        if (why.isEmpty())
+            QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        else
+            QVERIFY2(problem.contains(why), qPrintable(problem));
+    }
+
+    void Sha256_Sums_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("files"); // -1: refused
+        const QByteArray hex(64, 'a');
+        QTest::newRow("two") << QByteArray(hex + "  Table-1.dat\n" + hex + " *Quorvel\r\n") << 2;
+        QTest::newRow("dot slash") << QByteArray(hex + "  ./Quorvel\n") << 1;
+        QTest::newRow("empty") << QByteArray() << -1;
+        QTest::newRow("short digest") << QByteArray(hex.left(63) + "  x\n") << -1;
+        QTest::newRow("one blank") << QByteArray(hex + " x\n") << -1;
+        QTest::newRow("twice") << QByteArray(hex + "  x\n" + hex + "  x\n") << -1;
+        QTest::newRow("garbage") << QByteArray("<html>404</html>") << -1;
+    }
+    void Sha256_Sums()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, files);
+        QMap<QString, QByteArray> sums;
+        QString error;
+        QCOMPARE(Parse_Sha256_Sums(text, sums, error), files >= 0);
+        if (files >= 0)
+            QCOMPARE(int(sums.size()), files);
+    }
+
+    void Minisign_Signatures()
+    {
+        QTemporaryDir dir;
+        const auto run = [&dir](const QStringList &args) {
+            QProcess p;
+            p.setWorkingDirectory(dir.path());
+            p.start(QStringLiteral("minisign"), args);
+            return p.waitForFinished(20000) && p.exitCode() == 0;
+        };
+        QVERIFY2(run({QStringLiteral("-G"), QStringLiteral("-W"), QStringLiteral("-p"), QStringLiteral("a.pub"),
+                      QStringLiteral("-s"), QStringLiteral("a.key")}), "minisign is needed (tools/deps.sh)");
+        QVERIFY(run({QStringLiteral("-G"), QStringLiteral("-W"), QStringLiteral("-p"), QStringLiteral("b.pub"),
+                     QStringLiteral("-s"), QStringLiteral("b.key")}));
+        const QByteArray index = QByteArray(64, 'b') + "  Table-1.dat\n";
+        QFile m(dir.filePath(QStringLiteral("SHA256SUMS")));
+        QVERIFY(m.open(QIODevice::WriteOnly));
+        m.write(index);
+        m.close();
+        const auto read = [&dir](const QString &name) {
+            QFile f(dir.filePath(name));
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        // Prehashed with key a, legacy with key b.
+        QVERIFY(run({QStringLiteral("-S"), QStringLiteral("-s"), QStringLiteral("a.key"), QStringLiteral("-m"),
+                     QStringLiteral("SHA256SUMS"), QStringLiteral("-x"), QStringLiteral("ed.minisig")}));
+        QVERIFY(run({QStringLiteral("-S"), QStringLiteral("-l"), QStringLiteral("-s"), QStringLiteral("b.key"),
+                     QStringLiteral("-m"), QStringLiteral("SHA256SUMS"), QStringLiteral("-x"), QStringLiteral("legacy.minisig")}));
+        const QByteArray ed = read(QStringLiteral("ed.minisig")), legacy = read(QStringLiteral("legacy.minisig"));
+        QVERIFY(QByteArray::fromBase64(ed.split('\n').value(1)).startsWith("ED"));
+        QVERIFY(QByteArray::fromBase64(legacy.split('\n').value(1)).startsWith("Ed"));
+        const QList<Minisign_Key> both = Parse_Minisign_Keys(read(QStringLiteral("a.pub")) + read(QStringLiteral("b.pub")));
+        const QList<Minisign_Key> only_b = Parse_Minisign_Keys(read(QStringLiteral("b.pub")));
+        QCOMPARE(both.size(), 2);
+        QCOMPARE(Verify_Minisign(index, ed, both), QString());
+        QCOMPARE(Verify_Minisign(index, legacy, both), QString());
+        QVERIFY(!Verify_Minisign(index, ed, only_b).isEmpty());             // not a trusted key
+        QVERIFY(!Verify_Minisign(index, ed, {}).isEmpty());                 // no keys at all
+        QVERIFY(!Verify_Minisign(index + "x", ed, both).isEmpty());         // the index changed
+        QVERIFY(!Verify_Minisign(index + "x", legacy, both).isEmpty());
+        QByteArray comment = ed;
+        comment.replace("trusted comment: ", "trusted comment: changed ");
+        QVERIFY(!Verify_Minisign(index, comment, both).isEmpty());          // the trusted comment changed
+        QVERIFY(!Verify_Minisign(index, QByteArray(), both).isEmpty());
+        QVERIFY(!Verify_Minisign(index, QByteArray(5000, 'A'), both).isEmpty());
+        QVERIFY(Parse_Minisign_Keys(QByteArray("untrusted comment: x\ngarbage\n\0\xff")).isEmpty());
     }
 
     void Nothing_Selected()

@@ -4,6 +4,7 @@
 #include "frm_dialog_file.h"
 #include "frm_main.h"
 #include "frm_options.h"
+#include "frm_update.h"
 #include "key_state.h"
 #include "reference_dialogs.h"
 #include "widget_prompt.h"
@@ -16,10 +17,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
@@ -279,6 +283,77 @@ private slots:
             QVERIFY(!expand(result).isEmpty());
             QCOMPARE(files.Result(), expand(result));
         }
+    }
+
+    // "Check for Update" pressed again, and the options opened again, while
+    // an update run waits on a stalled source: the running dialog is kept
+    // (deleting it under its run crashed the program); Cancel then stops
+    // the run, closes the dialog and the program goes on with its job.
+    void Check_For_Update_Again_During_A_Run()
+    {
+        QTcpServer server; // answers the manifest, then stalls on Table-1.dat
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        QList<QTcpSocket *> held;
+        bool stalled = false;
+        connect(&server, &QTcpServer::newConnection, &server, [&] {
+            QTcpSocket *socket = server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [&, socket] {
+                const QByteArray request = socket->readAll();
+                if (request.contains("/Update.txt ")) {
+                    const QByteArray body = "Server Version = 1.02.0808\r\nTable-1 = 01/15/2099\r\n";
+                    socket->write("HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: " + QByteArray::number(body.size())
+                                  + "\r\n\r\n" + body);
+                    socket->disconnectFromHost();
+                } else if (request.contains("/Table-1.dat ")) {
+                    socket->write("HTTP/1.1 200 OK\r\nContent-Length: 5000\r\n\r\nDate: ");
+                    held << socket;
+                    stalled = true;
+                } else {
+                    socket->write("HTTP/1.1 404 Not Found\r\nConnection: close\r\nContent-Length: 0\r\n\r\n");
+                    socket->disconnectFromHost();
+                }
+            });
+        });
+        Window w;
+        w.main->State.Settings.ServerName = QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort());
+        w.main->State.Flag_Save = 1; // a job with unsaved changes
+        w.main->Open_Options();
+        QPointer<Frm_Options> options = w.main->findChild<Frm_Options *>();
+        QVERIFY(options);
+        auto *check = options->findChild<QPushButton *>(QStringLiteral("Button_Update"));
+        QVERIFY(check);
+        QTest::mouseClick(check, Qt::LeftButton);
+        QPointer<Frm_Update> dialog = options->findChild<Frm_Update *>();
+        QVERIFY(dialog);
+        QTRY_COMPARE(dialog->Lab_Wait->text(), QStringLiteral("Ready"));
+        dialog->Chk_Table[0]->setChecked(true);
+        bool checked_during_run = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, &poll, [&] {
+            if (!stalled || checked_during_run)
+                return;
+            checked_during_run = true;
+            QVERIFY(dialog && dialog->Is_Busy());
+            QTest::mouseClick(check, Qt::LeftButton); // Check for Update again
+            w.main->Open_Options();                   // and the options again
+            QVERIFY(dialog);
+            QVERIFY(options);
+            QCOMPARE(options->findChildren<Frm_Update *>().size(), 1);
+            QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("Button_Cancel")), Qt::LeftButton);
+        });
+        poll.start(50);
+        QTest::mouseClick(dialog->Button_Update, Qt::LeftButton); // the run, until Cancel stops it
+        QVERIFY(checked_during_run);
+        QTRY_VERIFY(dialog.isNull());
+        QVERIFY(options);
+        QVERIFY(w.main->isVisible());
+        QVERIFY(!w.main->Quit_Requested());
+        QCOMPARE(w.main->State.Flag_Save, 1);
+        QVERIFY(!QFileInfo::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/.Quorvel-update-staging")));
+        for (const QString &m : std::as_const(w.prompt.Messages))
+            QVERIFY2(!m.startsWith(QStringLiteral("Backups")), qPrintable(m));
+        for (QTcpSocket *socket : std::as_const(held))
+            socket->abort();
     }
 
     // From the options dialog: "..." beside the editor, then OK untouched.

@@ -443,6 +443,15 @@ Settings_Store Frm_Main::Open_Settings_Store() const
 
 void Frm_Main::Open_Options()
 {
+    // An update under way runs inside a dialog owned by the options dialog:
+    // neither may be deleted until the run has returned.
+    for (auto *update : findChildren<Frm_Update *>()) {
+        if (update->Is_Busy()) {
+            update->raise();
+            update->activateWindow();
+            return;
+        }
+    }
     for (auto *old : findChildren<Frm_Options *>())
         delete old;
     Options_Host host{State, *prompt_, this};
@@ -453,6 +462,14 @@ void Frm_Main::Open_Options()
         if (!Program_Folder_Writable(State.App_Path)) { // a system install: its package manager updates it
             prompt_->Show_Message(Package_Managed_Update_Text(State.App_Path));
             return;
+        }
+        // Pressed again while a check or run is under way: that one goes on.
+        for (auto *old : findChildren<Frm_Update *>()) {
+            if (old->Is_Busy()) {
+                old->raise();
+                old->activateWindow();
+                return;
+            }
         }
         for (auto *old : parent->findChildren<Frm_Update *>())
             delete old;

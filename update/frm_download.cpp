@@ -9,6 +9,8 @@
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 Frm_Download::Frm_Download(int total_steps, const QString &app_path, QWidget *parent)
     : QDialog(parent), maximum_(total_steps)
 {
@@ -52,11 +54,17 @@ Frm_Download::Frm_Download(int total_steps, const QString &app_path, QWidget *pa
     ProgressBar1->setValue(0);
     auto *cancel = new QPushButton(QStringLiteral("Cancel"));
     cancel->setObjectName(QStringLiteral("Button_Cancel"));
-    connect(cancel, &QPushButton::clicked, this, &QDialog::hide);
+    connect(cancel, &QPushButton::clicked, this, [this] {
+        emit Cancel_Requested();
+        hide();
+    });
+    Lab_Bytes = new QLabel;
+    Lab_Bytes->setObjectName(QStringLiteral("Lab_Bytes"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(area);
     layout->addLayout(line);
     layout->addWidget(ProgressBar1);
+    layout->addWidget(Lab_Bytes);
     layout->addWidget(cancel, 0, Qt::AlignRight);
     Timer1.setInterval(10);
     connect(&Timer1, &QTimer::timeout, this, [this] { Lab_Complete->setText(QString::number(value_)); });
@@ -67,4 +75,18 @@ void Frm_Download::Advance()
 {
     ++value_;
     ProgressBar1->setValue(std::min(value_, maximum_));
+}
+
+void Frm_Download::Finish()
+{
+    value_ = std::max(value_, maximum_);
+    ProgressBar1->setValue(maximum_);
+    Lab_Complete->setText(QString::number(value_));
+}
+
+void Frm_Download::Set_Bytes(const QString &name, qint64 received, qint64 total)
+{
+    const auto kb = [](qint64 bytes) { return QString::number((bytes + 1023) / 1024); };
+    Lab_Bytes->setText(total >= 0 ? QStringLiteral("%1: %2 of %3 kB").arg(name, kb(received), kb(total))
+                                  : QStringLiteral("%1: %2 kB").arg(name, kb(received)));
 }

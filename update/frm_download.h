@@ -14,12 +14,20 @@ class Frm_Download : public QDialog {
 public:
     Frm_Download(int total_steps, const QString &app_path, QWidget *parent = nullptr);
     void Advance();
+    // The bar at its total: the run is over, whatever each step gave.
+    void Finish();
+    // "Quorvel: 412 of 956 kB" for the file being fetched.
+    void Set_Bytes(const QString &name, qint64 received, qint64 total);
     int Value() const { return value_; }
     int Maximum() const { return maximum_; }
 
-    QLabel *Animation1 = nullptr, *Label3 = nullptr, *Lab_Complete = nullptr, *Lab_Total = nullptr;
+    QLabel *Animation1 = nullptr, *Label3 = nullptr, *Lab_Complete = nullptr, *Lab_Total = nullptr, *Lab_Bytes = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
     QTimer Timer1;
+
+signals:
+    // Cancel: the run stops at its next safe point; the dialog only hides.
+    void Cancel_Requested();
 
 private:
     int value_ = 0;

@@ -5,6 +5,7 @@
 #include "update_run.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -32,6 +33,8 @@ Frm_Update::Frm_Update(const Local_State &local, QWidget *parent) : QDialog(pare
     setObjectName(QStringLiteral("Frm_Update"));
     setWindowTitle(QStringLiteral("Update"));
     setAttribute(Qt::WA_DeleteOnClose);
+    if (parent)
+        parent->installEventFilter(this);
     auto *grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("<b>Program Files</b>")), 0, 0);
     grid->addWidget(new QLabel(QStringLiteral("<b>Your Computer Versions</b>")), 0, 1);
@@ -91,17 +94,67 @@ Frm_Update::Frm_Update(const Local_State &local, QWidget *parent) : QDialog(pare
     layout->addWidget(LB_Files);
     layout->addLayout(buttons);
 
-    connect(cancel, &QPushButton::clicked, this, &QDialog::close);
+    connect(cancel, &QPushButton::clicked, this, &Frm_Update::Request_Cancel);
     connect(LB_Files, &QListWidget::itemChanged, this, &Frm_Update::Item_Check);
     connect(Button_Update, &QPushButton::clicked, this, &Frm_Update::Run);
 }
 
+void Frm_Update::Request_Cancel()
+{
+    if (busy_)
+        cancel_requested_ = true; // the load or run ends at its next safe point and closes the dialog
+    else
+        close();
+}
+
+void Frm_Update::closeEvent(QCloseEvent *event)
+{
+    if (busy_) {
+        cancel_requested_ = true;
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+// The owner (the options dialog) is not closed while a load or run is
+// under way: closing it would delete this dialog under the run.
+bool Frm_Update::eventFilter(QObject *watched, QEvent *event)
+{
+    if (busy_ && watched == parent() && event->type() == QEvent::Close) {
+        cancel_requested_ = true;
+        event->ignore();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void Frm_Update::reject()
+{
+    if (busy_)
+        cancel_requested_ = true;
+    else
+        QDialog::reject();
+}
+
 void Frm_Update::Load()
 {
+    if (busy_)
+        return;
     Lab_Comp_Program->setText(local_.Version);
     for (int t = 0; t < 3; ++t)
         Lab_Comp_Table[t]->setText(local_.Table_Date[t].toString(QStringLiteral("MM/dd/yyyy")));
-    Manifest = Fetch_Manifest(local_.Server_Name, local_.App_Path + QStringLiteral("/Update.txt"));
+    busy_ = true;
+    QString error;
+    Manifest = Fetch_Manifest(local_.Server_Name, local_.App_Path + QStringLiteral("/Update.txt"), local_.Timeout_Ms,
+                              &error, [this] { return cancel_requested_; });
+    busy_ = false;
+    if (cancel_requested_) {
+        close();
+        return;
+    }
+    if (error == Drive_Letter_Message(local_.Server_Name) && local_.Show_Message)
+        local_.Show_Message(error);
     Lab_Serv_Program->setText(Manifest.Server_Version);
     for (int t = 0; t < 3; ++t)
         Lab_Serv_Table[t]->setText(Manifest.Table_Date[t]);
@@ -154,33 +207,56 @@ Update_Choice Frm_Update::Choice() const
 
 void Frm_Update::Run()
 {
+    if (busy_)
+        return;
+    busy_ = true;
+    cancel_requested_ = false;
     Button_Update->setEnabled(false);
     Lab_Wait->setText(QStringLiteral("Please Wait, Updating Files"));
     const Update_Choice choice = Choice();
     for (auto *old : findChildren<Frm_Download *>())
         delete old;
     auto *progress = new Frm_Download(Update_Step_Count(choice), local_.App_Path, this);
+    connect(progress, &Frm_Download::Cancel_Requested, this, [this] { cancel_requested_ = true; });
     progress->show();
     Update_Run_Context context;
     context.App_Path = local_.App_Path;
+    context.Server_Name = local_.Server_Name;
     context.Today = QDate::currentDate();
-    const QString server = local_.Server_Name;
-    context.Fetch = [server](const QString &name, QByteArray &bytes) { return Fetch_Source_File(server, name, bytes); };
+    context.Limits.Inactivity_Ms = local_.Timeout_Ms;
     context.Advance = [progress] { progress->Advance(); };
-    const Update_Run_Result result = Run_Update(context, choice);
+    context.Bytes = [progress](const QString &name, qint64 received, qint64 total) { progress->Set_Bytes(name, received, total); };
+    context.Cancelled = [this] { return cancel_requested_; };
+    Last_Result = Run_Update(context, choice);
+    const Update_Run_Result &result = Last_Result;
+    progress->Finish();
     progress->close();
+    progress->deleteLater();
+    busy_ = false;
     const auto show = [this](const QString &text) {
         if (local_.Show_Message)
             local_.Show_Message(text);
     };
+    if (result.Cancelled) {
+        Lab_Wait->setText(QStringLiteral("Cancelled"));
+        close();
+        return;
+    }
     if (result.Nothing_Selected) {
         show(result.Messages.first());
         close();
         return;
     }
+    if (!result.Anything_Replaced()) {
+        // Nothing changed: say what failed; the program goes on.
+        Lab_Wait->setText(QStringLiteral("Nothing was replaced"));
+        for (const QString &m : result.Messages)
+            show(m);
+        if (cancel_requested_)
+            close();
+        return;
+    }
     Lab_Wait->setText(QStringLiteral("Complete"));
-    if (!result.Problems.isEmpty())
-        show(result.Problems.join(u'\n'));
     for (const QString &m : result.Messages)
         show(m);
     if (local_.End_Program)

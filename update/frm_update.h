@@ -26,12 +26,19 @@ public:
         QDate Table_Date[3];
         std::function<void(const QString &)> Show_Message;
         std::function<void()> End_Program; // without the save prompt
+        int Timeout_Ms = 30000;            // no byte from the source for this long: the fetch fails
     };
     Frm_Update(const Local_State &local, QWidget *parent = nullptr);
 
     void Load();
     // The Update button: fetches and swaps every ticked item.
     void Run();
+    // True while Load or Run is under way: the dialog must not be deleted then.
+    bool Is_Busy() const { return busy_; }
+    // Cancel: at once when idle; during a load or run, at its next safe
+    // point, after which the dialog closes itself.
+    void Request_Cancel();
+    Update_Run_Result Last_Result;
     Update_Choice Choice() const;
     QList<Update_List_Row> Update_List;
     Update_Manifest Manifest;
@@ -43,7 +50,14 @@ public:
     QLabel *Lab_Wait;
     QPushButton *Button_Update;
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void reject() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void Item_Check(QListWidgetItem *item);
     Local_State local_;
+    bool busy_ = false;
+    bool cancel_requested_ = false;
 };

@@ -3,16 +3,11 @@
 #include "data_file.h"
 #include "leading_number.h"
 #include "tables.h"
+#include "update_fetch.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QSaveFile>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -20,6 +15,7 @@ namespace {
 
 constexpr int Most_Reads = 50;
 constexpr qint64 Most_Bytes = 64 * 1024 * 1024; // nothing the source sends is larger
+constexpr qint64 Most_Manifest_Bytes = 1024 * 1024;
 
 } // namespace
 
@@ -125,65 +121,24 @@ QString Update_Row_Text(const Update_List_Row &row)
     return text;
 }
 
-bool Fetch_Source_File(const QString &server_name, const QString &name, QByteArray &bytes, int timeout_ms)
-{
-    bytes.clear();
-    const QString location = Source_Location(server_name, name);
-    switch (Source_Kind(server_name)) {
-    case Update_Source_Kind::None:
-        return false;
-    case Update_Source_Kind::Drive:
-    case Update_Source_Kind::Share: {
-        QString path = location;
-        path.replace(u'\\', u'/');
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly) || file.size() > Most_Bytes)
-            return false;
-        bytes = file.readAll();
-        return true;
-    }
-    case Update_Source_Kind::Http: {
-        QNetworkAccessManager manager;
-        QNetworkRequest request{QUrl(location)};
-        request.setTransferTimeout(timeout_ms);
-        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-        QNetworkReply *reply = manager.get(request);
-        QEventLoop loop;
-        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-        QTimer::singleShot(timeout_ms + 1000, &loop, &QEventLoop::quit); // never wait without end
-        loop.exec();
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        const bool ok = reply->isFinished() && reply->error() == QNetworkReply::NoError && status >= 200 && status < 300;
-        if (ok) {
-            const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
-            bytes = reply->read(Most_Bytes);
-            if (length.isValid() && length.toLongLong() != bytes.size()) {
-                bytes.clear(); // cut off: not the file
-                reply->deleteLater();
-                return false;
-            }
-        }
-        reply->abort();
-        reply->deleteLater();
-        return ok;
-    }
-    }
-    return false;
-}
-
-Update_Manifest Fetch_Manifest(const QString &server_name, const QString &local_copy, int timeout_ms)
+Update_Manifest Fetch_Manifest(const QString &server_name, const QString &local_copy, int timeout_ms, QString *error,
+                               const std::function<bool()> &cancelled)
 {
     QFile::remove(local_copy); // a copy left over from an earlier check
-    QByteArray bytes;
-    if (!Fetch_Source_File(server_name, QStringLiteral("Update.txt"), bytes, timeout_ms))
-        return {};
     // The manifest passes through the program folder, as a copy that is never kept.
-    QFile copy(local_copy);
-    if (copy.open(QIODevice::WriteOnly)) {
-        copy.write(bytes);
-        copy.close();
+    Fetch_Options options;
+    options.Inactivity_Ms = timeout_ms;
+    options.Max_Bytes = Most_Manifest_Bytes;
+    options.Cancelled = cancelled;
+    const Fetch_Outcome got = Fetch_To_File(server_name, QStringLiteral("Update.txt"), local_copy, options);
+    Update_Manifest manifest;
+    if (got.Ok) {
+        QFile copy(local_copy);
+        if (copy.open(QIODevice::ReadOnly))
+            manifest = Parse_Manifest(copy.readAll());
     }
-    const Update_Manifest manifest = Parse_Manifest(bytes);
+    if (error)
+        *error = got.Ok ? QString() : got.Error;
     QFile::setPermissions(local_copy, QFile::ReadOwner | QFile::WriteOwner);
     QFile::remove(local_copy);
     return manifest;

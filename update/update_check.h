@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // What an update source offers, read from its manifest "Update.txt", and
 // how it compares with what this computer has.
 
@@ -63,8 +65,9 @@ QString Update_Row_Text(const Update_List_Row &row);
 
 // Fetches the manifest from the source into the given local file and
 // reads it; the local copy is removed again. A response that is not a
-// success, or a source of no known kind, gives an empty manifest.
-Update_Manifest Fetch_Manifest(const QString &server_name, const QString &local_copy, int timeout_ms = 15000);
+// success, or a source of no known kind, gives an empty manifest, and
+// `error` says why.
+// `cancelled`, when given, is asked while waiting and stops the fetch.
+Update_Manifest Fetch_Manifest(const QString &server_name, const QString &local_copy, int timeout_ms = 30000,
+                               QString *error = nullptr, const std::function<bool()> &cancelled = {});
 
-// One file from the source as bytes; false when it could not be had.
-bool Fetch_Source_File(const QString &server_name, const QString &name, QByteArray &bytes, int timeout_ms = 15000);

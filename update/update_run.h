@@ -1,5 +1,7 @@
 #pragma once
 
+#include "update_fetch.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QString>
@@ -7,9 +9,11 @@
 
 #include <functional>
 
-// The update run: every ticked item is fetched from the source into the
-// program folder; each replaced data file is kept as a dated backup; the
-// program file itself is replaced last.
+// The update run, all or nothing: every ticked item is fetched into a
+// staging folder inside the program folder and checked (its content, and
+// the source's signed index when there is one); only when all passed are
+// they swapped in, each current file first linked to its dated backup. A
+// failed swap puts back every file the run had swapped.
 
 struct Update_Choice {
     bool Program = false;
@@ -28,29 +32,50 @@ QString Date_Stamp(const QDate &today);
 // folder: a bare file name ending in ".mtr".
 bool Is_Safe_List_Name(const QString &name);
 
+// The folder of the program folder where a run stages its files; its
+// name is never one a manifest may give (a meter list cannot start with ".").
+inline const QString Staging_Folder_Name = QStringLiteral(".Quorvel-update-staging");
+// The trusted keys of signed update sources, beside the program.
+inline const QString Trusted_Keys_Name = QStringLiteral("Quorvel-Update.pub");
+
+struct Update_File_Report {
+    QString Name;     // the file's name in the program folder
+    bool Replaced = false;
+    QString Note;     // the backup's name, or why the file was kept
+};
+
 struct Update_Run_Result {
     bool Nothing_Selected = false;
+    bool Cancelled = false;
     bool Program_Replaced = false;
-    QStringList Messages; // to show in order
-    QStringList Problems; // items that were left as they were, and why
+    QList<Update_File_Report> Files; // every chosen file, in the run's order
+    QStringList Problems;            // what failed, for the user
+    QStringList Messages;            // to show in order
+    bool Anything_Replaced() const;
 };
 
 struct Update_Run_Context {
     QString App_Path;
+    QString Server_Name;
     QString Program_Name = QStringLiteral("Quorvel"); // the program file in App_Path
     QString Table_Names[3] = {QStringLiteral("Table-1.dat"), QStringLiteral("Table-2.dat"), QStringLiteral("Table-3.dat")};
     QDate Today;
-    // Gets a file of the source; false when it could not be had.
-    std::function<bool(const QString &name, QByteArray &bytes)> Fetch;
-    // Called after each program file, table swap and meter list swap.
+    Fetch_Options Limits; // size and inactivity limits; the run sets the callbacks
+    // Gets a file of the source into a local file; by default from Server_Name.
+    std::function<Fetch_Outcome(const QString &name, const QString &destination, const Fetch_Options &)> Fetch;
+    // Called once for each item fetched and checked (or given up).
     std::function<void()> Advance;
+    // The bytes of the file being fetched: received, and its size (-1 unknown).
+    std::function<void(const QString &name, qint64 received, qint64 total)> Bytes;
+    // Asked between and during fetches; true stops the run before any swap.
+    std::function<bool()> Cancelled;
 };
 
-// Runs the update. Nothing at the source that is missing or cut off ever
-// replaces a file here: a table or list that could not be fetched keeps its
-// current file, and the program files are written only when all six were
-// fetched. When the run changed anything the program must end.
+// Runs the update. When it replaced anything the program must end.
 Update_Run_Result Run_Update(const Update_Run_Context &context, const Update_Choice &choice);
 
 inline const QString No_Files_Selected_Message = QStringLiteral("No files selected to update.");
 inline const QString Restart_Message = QStringLiteral("Plase restart Quorvel for the updates to take effect.");
+inline const QString Bad_Signature_Message =
+    QStringLiteral("The update source's signature does not verify; nothing was replaced.");
+inline const QString Cancelled_Message = QStringLiteral("The update was cancelled; nothing was replaced.");
