@@ -266,7 +266,7 @@ class Test_Update_Faults : public QObject {
         };
         for (const char *name : {"Table-1.dat", "Table-2.dat", "Table-3.dat", "AWWA-Standard.mtr"})
             files_[QLatin1String(name)] = shipped(QLatin1String(name)) + "' release 1.02.0900\r\n";
-        files_[QStringLiteral("Quorvel.mtr")] = shipped(QStringLiteral("AWWA-Compound-Turbine.mtr")) + "' a list named like the program\r\n";
+        files_[QStringLiteral("Quorvel.mtr")] = shipped(QStringLiteral("AWWA-Compound.mtr")) + "' a list named like the program\r\n";
         files_[QStringLiteral("Quorvel")] = shipped(QStringLiteral("Quorvel")) + "release 1.02.0900";
         files_[QStringLiteral("Version.txt")] = "Quorvel 1.02.0900\r\n";
         files_[QStringLiteral("License.txt")] = "Quorvel 1.02.0900\r\nLicense text.\r\n";
@@ -299,7 +299,7 @@ class Test_Update_Faults : public QObject {
     void Fill_Program_Folder(const QString &folder, bool with_program)
     {
         QStringList names = {QStringLiteral("Table-1.dat"), QStringLiteral("Table-2.dat"), QStringLiteral("Table-3.dat"),
-                             QStringLiteral("AWWA-Standard.mtr"), QStringLiteral("AWWA-Compound-Turbine.mtr"),
+                             QStringLiteral("AWWA-Standard.mtr"), QStringLiteral("AWWA-Compound.mtr"), QStringLiteral("AWWA-Turbine.mtr"),
                              QStringLiteral("QV-Help.htm"), QStringLiteral("Sample.qvl")};
         if (with_program)
             names << QStringLiteral("Quorvel");

@@ -49,7 +49,7 @@ QUORVEL_BUILD_DIR="$bin" bash "$tree/tools/make-update-source.sh" "$work/rel" --
   || fail "make-update-source.sh failed"
 rel="$work/rel" prog="$work/program"
 mkdir -p "$prog"
-for f in Quorvel Table-1.dat Table-2.dat Table-3.dat AWWA-Standard.mtr AWWA-Compound-Turbine.mtr QV-Help.htm Sample.qvl; do
+for f in Quorvel Table-1.dat Table-2.dat Table-3.dat AWWA-Standard.mtr AWWA-Compound.mtr AWWA-Turbine.mtr QV-Help.htm Sample.qvl; do
   cp "$bin/$f" "$prog/$f" || fail "$f missing from the build"
 done
 chmod 0751 "$prog/Quorvel"
