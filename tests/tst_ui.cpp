@@ -1,3 +1,4 @@
+#include "elided_label.h"
 #include "frm_about.h"
 #include "frm_main.h"
 #include "frm_note.h"
@@ -725,6 +726,66 @@ private slots:
         w.main->Calculate(); // the next Calculate shows the new list's meter
         QVERIFY(!w.main->Lab_Meter_Size->text().isEmpty());
         QCOMPARE(w.main->Lab_Meter_Size->text() == meter, !cleared);
+    }
+
+    // No text widens the main window: each label that shows a text of the
+    // job, the tables or the meter list cuts a long one with "…", and its
+    // tooltip holds the whole text.
+    void Long_Texts_Are_Cut_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("text");
+        const QString words = QStringLiteral("2\" [Upsized] AWWA C700 displacement ").repeated(8).left(200);
+        const QString solid = QString(200, u'W');
+        const QString path = QStringLiteral("/home/engineer/") + QStringLiteral("projects/").repeated(20) + QStringLiteral("job.qvl");
+        for (const char *label : {"Lab_Meter_Size", "Lab_Fixture_Units", "Lab_Design_Flow", "Lab_Pressure_Fixture",
+                                  "Lab_Meter_Table", "Lab_Pri_0"}) {
+            QTest::newRow(qPrintable(QStringLiteral("%1, words").arg(QLatin1String(label)))) << label << words;
+            QTest::newRow(qPrintable(QStringLiteral("%1, one word").arg(QLatin1String(label)))) << label << solid;
+        }
+        QTest::newRow("job file path") << "Panel_2" << path;
+    }
+    void Long_Texts_Are_Cut()
+    {
+        QFETCH(QString, label);
+        QFETCH(QString, text);
+        QCOMPARE(text.size() >= 200, true);
+        Window w;
+        w.main->resize(1000, 560);
+        w.main->show();
+        QTest::qWait(20);
+        const QSize size = w.main->size();
+        const int minimum = w.main->minimumSizeHint().width();
+        Frm_Main &m = *w.main;
+        if (label == u"Lab_Pri_0") {
+            m.State.Table1.Rows[0].Plain_Description = text;
+            m.Refresh_Fixture_Grid();
+        } else if (label == u"Lab_Meter_Table") {
+            m.State.Meters.Description = text;
+            m.Show_Meter_Table();
+        } else if (label == u"Panel_2") {
+            m.State.Job_File_Name = text;
+            m.Refresh_Status();
+        } else {
+            Sizing_Job &job = m.State.Job;
+            (label == u"Lab_Meter_Size"      ? job.Meter_Size_Text
+             : label == u"Lab_Fixture_Units" ? job.Fixture_Units_Text
+             : label == u"Lab_Design_Flow"   ? job.Design_Flow_Text
+                                             : job.Pressure_Fixture_Text) = text;
+            m.Show_Results();
+        }
+        QTest::qWait(20);
+        QCOMPARE(m.size(), size);
+        QVERIFY(m.minimumSizeHint().width() <= minimum);
+        auto *shown = w.Find<Elided_Label>(label);
+        QCOMPARE(shown->text(), text);
+        QVERIFY(shown->Is_Elided());
+        QVERIFY(shown->Shown_Text().endsWith(u'…') || shown->Shown_Text().contains(u'…'));
+        QVERIFY(shown->fontMetrics().horizontalAdvance(shown->Shown_Text()) <= shown->contentsRect().width());
+        QVERIFY2(shown->toolTip().contains(text), qPrintable(shown->toolTip()));
+        // A short text is shown whole.
+        shown->setText(QStringLiteral("1\""));
+        QVERIFY(!shown->Is_Elided());
     }
 
     // New shows the fixture grid from its first row, wherever it was scrolled.

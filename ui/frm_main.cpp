@@ -333,6 +333,9 @@ void Frm_Main::Show_Fixture_Grid(const Grid_View &view)
     for (int r = 0; r < Grid_Rows; ++r) {
         Lab_Pri[r]->setText(view.Labels[r]);
         Lab_Pri[r]->setToolTip(view.Labels[r]);
+        const QString described = view.Labels[r].simplified();
+        TB_Number[r]->setAccessibleName(described.isEmpty() ? QStringLiteral("Count, row %1").arg(r + 1)
+                                                            : QStringLiteral("Count: ") + described);
         TB_Number[r]->setText(State.Job.Fixture_Count[r]);
         TB_Number[r]->setEnabled(view.Enabled[r]);
         QPalette p = TB_Number[r]->palette();

@@ -79,6 +79,7 @@ public:
     void Refresh_Status();
     void Fit_Meter_Font();
     void Show_Results();
+    void Show_Meter_Table(); // the current meter list's description
     Prompt &Prompts() { return *prompt_; }
     // The settings store the window reads at startup and the options write.
     class Settings_Store Open_Settings_Store() const;
@@ -127,7 +128,6 @@ private:
     void Fit_Right_Column();
     void Show_Fixture_Grid(const Grid_View &view);
     void Forget_Marker_Counts();
-    void Show_Meter_Table();
     void Connect_Edits();
     void Mark_Modified();
     void Play_Sound();

@@ -2,6 +2,7 @@
 
 #include "elided_label.h"
 #include "key_state.h"
+#include "window_names.h"
 #include "number_format.h"
 #include "ui_frm_main.h"
 
@@ -89,6 +90,13 @@ void Frm_Main::Build_Controls()
     Image1 = ui_->Image1;
     Button_Note = ui_->Button_Note;
 
+    // Names a screen reader announces: the captions of the boxes, and what
+    // the buttons without words do.
+    Button_Flow->setAccessibleName(QStringLiteral("Help: Calc Using Maximum Flow or Continuous Flow"));
+    Button_Options->setAccessibleName(QStringLiteral("Change the meter list used for the calculation"));
+    Name_Boxes_From_Captions(this);
+    ui_->Grid_Scroll->setFocusPolicy(Qt::NoFocus); // the count boxes take the focus, not the frame around them
+
     // The 33 fixture rows are made here, as an array the commands index.
     auto *grid = ui_->Fixture_Grid_Layout;
     for (int r = 0; r < Grid_Rows; ++r) {
@@ -119,6 +127,10 @@ void Frm_Main::Build_Controls()
     for (QLabel *box : {Lab_Fixture_Units, Lab_Design_Flow, Lab_Meter_Size, Lab_Pressure_Fixture, Lab_Note})
         box->setSizePolicy(QSizePolicy::Ignored, box->sizePolicy().verticalPolicy());
     Lab_Meter_Table->setSizePolicy(QSizePolicy::Ignored, Lab_Meter_Table->sizePolicy().verticalPolicy());
+    // The option groups keep narrow margins, so that the two columns fit a
+    // screen 1024 pixels wide.
+    for (QLayout *group : std::initializer_list<QLayout *>{ui_->use_layout, ui_->flush_layout, ui_->flow_layout})
+        group->setContentsMargins(6, 4, 6, 4);
     QFont calc_font = Button_Calc->font();
     calc_font.setBold(true);
     calc_font.setPointSize(calc_font.pointSize() + 2);
