@@ -95,6 +95,9 @@ Frm_Options::Frm_Options(const Options_Host &host)
     Lab_Meter->setSizePolicy(QSizePolicy::Ignored, Lab_Meter->sizePolicy().verticalPolicy());
     CB_Meter->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     CB_Meter->setMinimumContentsLength(30);
+    // The path and name boxes stay wide enough to read, however narrow the dialog.
+    for (QLineEdit *box : {TB_DefaultPath, TB_DefaltName})
+        box->setMinimumWidth(box->fontMetrics().averageCharWidth() * 24);
     Name_Boxes_From_Captions(this);
 
     Prompt &prompt = main_.Prompts;

@@ -15,6 +15,7 @@
 #include "widget_prompt.h"
 
 #include <QAccessible>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QAbstractButton>
 #include <QScrollArea>
@@ -612,6 +613,13 @@ private slots:
         QVERIFY2(w->minimumWidth() <= room.width() && w->minimumHeight() <= room.height(), qPrintable(sizes));
         if (window != u"main") // the main window opens as large as the screen allows, and lets the user size it
             QVERIFY2(w->sizeHint().width() <= room.width() && w->sizeHint().height() <= room.height(), qPrintable(sizes));
+        // Fitting never squeezes a text box below a few characters.
+        for (QLineEdit *box : w->findChildren<QLineEdit *>()) {
+            if (box->isVisibleTo(w) && box->window() == w && !qobject_cast<QComboBox *>(box->parentWidget())
+                && !qobject_cast<QAbstractSpinBox *>(box->parentWidget()))
+                QVERIFY2(box->width() >= box->fontMetrics().averageCharWidth() * 6,
+                         qPrintable(QStringLiteral("%1 is %2 pixels wide").arg(box->objectName()).arg(box->width())));
+        }
         const QSize opened = w->size();
         QTest::qWait(300);
         QVERIFY2(w->size() == opened, qPrintable(QStringLiteral("%1x%2 became %3x%4").arg(opened.width()).arg(opened.height()).arg(w->width()).arg(w->height())));
