@@ -95,6 +95,10 @@ Frm_Options::Frm_Options(const Options_Host &host)
     Lab_Meter->setSizePolicy(QSizePolicy::Ignored, Lab_Meter->sizePolicy().verticalPolicy());
     CB_Meter->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     CB_Meter->setMinimumContentsLength(30);
+    // Its hint counts the placeholder (the current list) however long: the
+    // layout goes by the minimum width instead.
+    CB_Meter->setSizePolicy(QSizePolicy::Ignored, CB_Meter->sizePolicy().verticalPolicy());
+    CB_Meter->setMinimumWidth(CB_Meter->fontMetrics().averageCharWidth() * 30);
     // The path and name boxes stay wide enough to read, however narrow the dialog.
     for (QLineEdit *box : {TB_DefaultPath, TB_DefaltName})
         box->setMinimumWidth(box->fontMetrics().averageCharWidth() * 24);

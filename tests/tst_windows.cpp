@@ -625,6 +625,52 @@ private slots:
         QVERIFY2(w->size() == opened, qPrintable(QStringLiteral("%1x%2 became %3x%4").arg(opened.width()).arg(opened.height()).arg(w->width()).arg(w->height())));
     }
 
+    // A long location or meter list description never widens a dialog
+    // past a 1024-pixel screen.
+    void Long_Texts_Keep_Dialogs_On_The_Screen_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("text");
+        const QString words = QStringLiteral("Riverside Community Center, 410 Mill Street, ").repeated(5).left(200);
+        const QString solid = QString(200, u'W');
+        for (const char *window : {"options", "pressure details", "note"}) {
+            QTest::newRow(qPrintable(QStringLiteral("%1, words").arg(QLatin1String(window)))) << window << words;
+            QTest::newRow(qPrintable(QStringLiteral("%1, one word").arg(QLatin1String(window)))) << window << solid;
+        }
+    }
+    void Long_Texts_Keep_Dialogs_On_The_Screen()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, text);
+        Window main;
+        main.main->State.Job.Location = text;
+        main.main->State.Meters.Description = text;
+        std::unique_ptr<QDialog> own;
+        QDialog *dialog = nullptr;
+        int flag = 0, spot = 0;
+        if (window == u"options") {
+            main.main->Open_Options();
+            dialog = main.main->findChild<Frm_Options *>();
+        } else if (window == u"note") {
+            own = std::make_unique<Frm_Note>(QStringLiteral("1.02.0808"), QStringLiteral("12/9/2026"), text, text);
+        } else {
+            own = std::make_unique<Frm_Pressure>(main.main->State.Job, flag, spot, main.prompt, QStringLiteral("1.02.0808"));
+        }
+        if (!dialog)
+            dialog = own.get();
+        QVERIFY(dialog);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        const QString sizes = QStringLiteral("hint %1, minimum %2, size %3")
+                                  .arg(dialog->sizeHint().width()).arg(dialog->minimumSizeHint().width()).arg(dialog->width());
+        QVERIFY2(dialog->minimumSizeHint().width() <= 1024 && dialog->sizeHint().width() <= 1024
+                     && dialog->width() <= 1024, qPrintable(sizes));
+        bool whole_in_a_tip = false;
+        for (QWidget *w : dialog->findChildren<QWidget *>())
+            whole_in_a_tip = whole_in_a_tip || w->toolTip().contains(text);
+        QVERIFY(whole_in_a_tip);
+    }
+
     // Each control a screen reader reaches says what it is: its caption,
     // or what it edits; a bare "?" or "..." says nothing.
     void Controls_Have_Accessible_Names_data() { Add_Window_Rows(); }

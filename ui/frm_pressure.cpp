@@ -59,6 +59,9 @@ Frm_Pressure::Frm_Pressure(Sizing_Job &job, int &flag_save, int &spot1, Prompt &
     ui_->Lab_Info_Version->setText(version);
     ui_->Lab_Info_Date->setText(Short_Date_Text(job.Calc_Date));
     ui_->Lab_Info_Location->setText(job.Location);
+    // A long location never widens the dialog; the tooltip has it whole.
+    ui_->Lab_Info_Location->setToolTip(job.Location);
+    ui_->Lab_Info_Location->setSizePolicy(QSizePolicy::Ignored, ui_->Lab_Info_Location->sizePolicy().verticalPolicy());
     // The form names each field's box "TB_" and its caption "Lab_" plus the field name.
     for (const char *field : Field_Names) {
         const QString name = QLatin1String(field);
