@@ -24,6 +24,10 @@ Frm_Note::Frm_Note(const QString &version, const QString &date_text, const QStri
         auto *v = new QLabel(value);
         v->setObjectName(object);
         v->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        v->setAccessibleName(name);
+        // A long location never widens the dialog; the tooltip has it whole.
+        v->setSizePolicy(QSizePolicy::Ignored, v->sizePolicy().verticalPolicy());
+        v->setToolTip(value);
         captions->addWidget(v, row, 1);
     };
     caption(0, QStringLiteral("Version"), version, QStringLiteral("Lab_Version"));
@@ -33,6 +37,7 @@ Frm_Note::Frm_Note(const QString &version, const QString &date_text, const QStri
 
     TB_Note = new QPlainTextEdit;
     TB_Note->setObjectName(QStringLiteral("TB_Note"));
+    TB_Note->setAccessibleName(QStringLiteral("Note"));
     // The job keeps CR LF line breaks; the editor works with LF.
     QString shown = note;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

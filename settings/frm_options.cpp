@@ -1,4 +1,5 @@
 #include "frm_options.h"
+#include "window_names.h"
 
 #include "tables.h"
 #include "leading_number.h"
@@ -87,6 +88,22 @@ Frm_Options::Frm_Options(const Options_Host &host)
     for (QPushButton *button : findChildren<QPushButton *>())
         button->setAutoDefault(false);
     save->setDefault(true);
+
+    // A long meter list description or file name never widens the dialog:
+    // the label wraps (its tooltip has the whole text) and the list keeps
+    // a width of its own.
+    Lab_Meter->setWordWrap(true);
+    Lab_Meter->setSizePolicy(QSizePolicy::Ignored, Lab_Meter->sizePolicy().verticalPolicy());
+    CB_Meter->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    CB_Meter->setMinimumContentsLength(30);
+    // Its hint counts the placeholder (the current list) however long: the
+    // layout goes by the minimum width instead.
+    CB_Meter->setSizePolicy(QSizePolicy::Ignored, CB_Meter->sizePolicy().verticalPolicy());
+    CB_Meter->setMinimumWidth(CB_Meter->fontMetrics().averageCharWidth() * 30);
+    // The path and name boxes stay wide enough to read, however narrow the dialog.
+    for (QLineEdit *box : {TB_DefaultPath, TB_DefaltName})
+        box->setMinimumWidth(box->fontMetrics().averageCharWidth() * 24);
+    Name_Boxes_From_Captions(this);
 
     Prompt &prompt = main_.Prompts;
     connect(save, &QPushButton::clicked, this, &Frm_Options::Save);
@@ -178,6 +195,7 @@ void Frm_Options::Load()
     for (int i = 0; i < boxes.size(); ++i)
         boxes[i]->setText(values[i]->Number() > 0 ? values[i]->Text() : QString());
     Lab_Meter->setText(Entry_Text(s.Set_Meter_Table, state.Meters.Description));
+    Lab_Meter->setToolTip(Lab_Meter->text());
 
     Meter_File_Table = Scan_Meter_Lists(state.App_Path);
     CB_Meter->clear();

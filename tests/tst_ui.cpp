@@ -1,3 +1,4 @@
+#include "elided_label.h"
 #include "frm_about.h"
 #include "frm_main.h"
 #include "fault_folder.h"
@@ -8,6 +9,7 @@
 #include "settings_store.h"
 #include "frm_diagram.h"
 #include "frm_pressure.h"
+#include "number_format.h"
 #include "reference_dialogs.h"
 #include "frm_update.h"
 
@@ -41,6 +43,7 @@ public:
     QList<Answer> Answers;
     QStringList Paths;      // answers of the file dialogs; "" cancels
     int Dialogs_Shown = 0;
+    std::function<void()> On_Save_Dialog; // looks at the window while the save dialog is up
 
     void Show_Message(const QString &text) override { Messages << text; }
     Answer Ask_Yes_No(const QString &text) override
@@ -61,6 +64,8 @@ public:
     QString Choose_Save_File(const QString &, const QString &, const QString &, int) override
     {
         ++Dialogs_Shown;
+        if (On_Save_Dialog)
+            On_Save_Dialog();
         return Paths.isEmpty() ? QString() : Paths.takeFirst();
     }
 };
@@ -103,6 +108,29 @@ struct Window {
         return w;
     }
 };
+
+// What the fixture grid shows and what the job holds, row by row.
+QStringList Grid_Snapshot(const Frm_Main &main)
+{
+    QStringList rows;
+    for (int r = 0; r < Grid_Rows; ++r)
+        rows << QStringLiteral("%1: %2 %3 [%4]")
+                    .arg(r)
+                    .arg(main.TB_Number[r]->text(), main.TB_Number[r]->isEnabled() ? u"on"_qs : u"off"_qs,
+                         main.State.Job.Fixture_Count[r]);
+    return rows;
+}
+
+// Rows that can be typed in private use and stay count rows in public use.
+QList<int> Plain_Rows(const Program_State &state)
+{
+    QList<int> rows;
+    const int both = std::min(state.Table1.Row_Count(), state.Table2.Row_Count());
+    for (int r = 0; r < std::min(both, Grid_Rows); ++r)
+        if (!state.Table2.Rows[r].Note_A)
+            rows << r;
+    return rows;
+}
 
 } // namespace
 
@@ -566,6 +594,243 @@ private slots:
         QCOMPARE(w.main->width(), width);
         QCOMPARE(w.main->Lab_Meter_Size->toolTip(), text);
         QVERIFY(w.main->minimumSizeHint().width() <= width);
+    }
+
+    // A public-use job that was opened, or started by New, turns private
+    // exactly as the same job typed in: the Note A rows get back what was
+    // typed in them (nothing), never the marker.
+    void Open_Then_Private_Matches_Typing_data()
+    {
+        QTest::addColumn<QString>("start");     // "open" a saved job, or "new" with public use as the default
+        QTest::addColumn<QList<int>>("picks");  // indexes into the plain rows; each gets a count
+        QTest::addColumn<bool>("dirty");        // the window held a public job with a kept Note A count before
+        QTest::addColumn<bool>("long_private"); // the private table has as many rows as the public one
+        QTest::newRow("open, no counts") << "open" << QList<int>{} << false << false;
+        QTest::newRow("open, first row") << "open" << QList<int>{0} << false << false;
+        QTest::newRow("open, several rows") << "open" << QList<int>{0, 1, 3, -1} << false << false;
+        QTest::newRow("open, long private table") << "open" << QList<int>{0, 2, -1} << false << true;
+        QTest::newRow("open over a job with kept counts") << "open" << QList<int>{1, 2} << true << true;
+        QTest::newRow("new, public by default") << "new" << QList<int>{} << false << false;
+        QTest::newRow("new, long private table") << "new" << QList<int>{} << false << true;
+        QTest::newRow("new over a job with kept counts") << "new" << QList<int>{} << true << true;
+    }
+    void Open_Then_Private_Matches_Typing()
+    {
+        QFETCH(QString, start);
+        QFETCH(QList<int>, picks);
+        QFETCH(bool, dirty);
+        QFETCH(bool, long_private);
+        // A private table of many rows makes the Note A rows count rows in private use.
+        const auto prepare = [long_private](Window &w) {
+            Fixture_Table &pri = w.main->State.Table1;
+            const Fixture_Table &pub = w.main->State.Table2;
+            while (long_private && pri.Row_Count() < pub.Row_Count()) {
+                Fixture_Row row = pub.Rows[pri.Row_Count()];
+                row.Note_A = false;
+                pri.Rows << row;
+            }
+            w.main->Refresh_Fixture_Grid();
+        };
+        const auto type_job = [&picks](Window &w) {
+            const QList<int> plain = Plain_Rows(w.main->State);
+            QVERIFY(plain.size() >= 4);
+            for (int i = 0; i < picks.size(); ++i) {
+                const int r = plain[picks[i] < 0 ? plain.size() + picks[i] : picks[i]];
+                QTest::keyClicks(w.main->TB_Number[r], QString::number(i + 2));
+            }
+        };
+        const auto click = [](Window &w, const char *name) {
+            QTest::mouseClick(w.Find<QRadioButton>(QLatin1String(name)), Qt::LeftButton);
+        };
+        // The reference: typed in private use, then public, then private again.
+        Window typed;
+        prepare(typed);
+        type_job(typed);
+        click(typed, "Opt_Pub_Use");
+        const QStringList typed_public = Grid_Snapshot(*typed.main);
+        click(typed, "Opt_Pri_Use");
+        const QStringList typed_private = Grid_Snapshot(*typed.main);
+
+        Window w;
+        prepare(w);
+        const int note_a_row = [&w] {
+            for (int r = 0; r < w.main->State.Table2.Row_Count(); ++r)
+                if (w.main->State.Table2.Rows[r].Note_A)
+                    return r;
+            return -1;
+        }();
+        QVERIFY(note_a_row >= 0);
+        const bool counted_in_private = note_a_row < w.main->State.Table1.Row_Count();
+        QCOMPARE(counted_in_private, long_private);
+        if (dirty) { // a count typed in a Note A row, kept while the job is public
+            QTest::keyClicks(w.main->TB_Number[note_a_row], QStringLiteral("9"));
+            click(w, "Opt_Pub_Use");
+            QCOMPARE(w.main->TB_Number[note_a_row]->text(), QStringLiteral("Note A"));
+            w.prompt.Answers << Prompt::Answer::No; // do not save it
+        }
+        if (start == u"open") {
+            const QString path = typed.dir.filePath(QStringLiteral("public.qvl"));
+            click(typed, "Opt_Pub_Use");
+            typed.prompt.Paths << path;
+            typed.main->Save_Job();
+            QVERIFY(QFile::exists(path));
+            w.prompt.Paths << path;
+            w.main->Open_Job();
+            QCOMPARE(w.main->State.Job_File_Name, path);
+        } else {
+            w.main->State.Settings.Fixture = false; // new jobs are public
+            w.main->New_Job();
+        }
+        QVERIFY(w.Find<QRadioButton>(QStringLiteral("Opt_Pub_Use"))->isChecked());
+        QCOMPARE(w.main->State.Flag_Save, 0);
+        QCOMPARE(Grid_Snapshot(*w.main), typed_public);
+        click(w, "Opt_Pri_Use");
+        QCOMPARE(Grid_Snapshot(*w.main), typed_private);
+        QCOMPARE(w.main->TB_Number[note_a_row]->text(), QString());
+        QCOMPARE(w.main->TB_Number[note_a_row]->isEnabled(), counted_in_private);
+        if (!counted_in_private)
+            return;
+        // And back and forth once more, with a count typed in the Note A row.
+        QTest::keyClicks(w.main->TB_Number[note_a_row], QStringLiteral("7"));
+        click(w, "Opt_Pub_Use");
+        w.main->Refresh_Fixture_Grid(); // the note or the descriptions refresh the grid again
+        click(w, "Opt_Pri_Use");
+        QCOMPARE(w.main->TB_Number[note_a_row]->text(), QStringLiteral("7"));
+    }
+
+    // Save calculates first; while it asks for the file name the window
+    // already shows the new results, and so it does when Save comes from
+    // the save prompt of New.
+    void Save_Shows_Results_Before_Its_Dialog_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("Save") << "save";
+        QTest::newRow("New, answering Yes") << "new";
+        QTest::newRow("Quit, answering Yes") << "quit";
+    }
+    void Save_Shows_Results_Before_Its_Dialog()
+    {
+        QFETCH(QString, command);
+        Window w;
+        QTest::keyClicks(w.main->TB_Number[0], QStringLiteral("3"));
+        QTest::keyClicks(w.main->TB_Number[1], QStringLiteral("2"));
+        QVERIFY(w.main->Lab_Fixture_Units->text().isEmpty());
+        QStringList shown;
+        w.prompt.On_Save_Dialog = [&w, &shown] {
+            shown << w.main->Lab_Fixture_Units->text() << w.main->Lab_Design_Flow->text()
+                  << w.main->Lab_Meter_Size->text();
+        };
+        w.prompt.Paths << QString(); // the dialog is cancelled
+        w.prompt.Answers << Prompt::Answer::Yes;
+        if (command == u"save")
+            w.main->Save_Job();
+        else if (command == u"new")
+            w.main->New_Job();
+        else
+            w.main->Quit();
+        QCOMPARE(w.prompt.Dialogs_Shown, 1);
+        QCOMPARE(shown.size(), 3);
+        const double units = 3 * w.main->State.Table1.Rows[0].Fixture_Units + 2 * w.main->State.Table1.Rows[1].Fixture_Units;
+        QVERIFY(units > 0);
+        QCOMPARE(shown[0], Format_Number(units, Number_Pattern::Optional_1));
+        QVERIFY(shown[1].endsWith(QStringLiteral(" gpm")));
+        QVERIFY(!shown[2].isEmpty());
+    }
+
+    // After another meter list is chosen, no result of the earlier list
+    // stays on the window; saving the options with the same list keeps them.
+    void Other_Meter_List_Clears_Results_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<bool>("cleared");
+        QTest::newRow("same list") << "AWWA-Standard.mtr" << false;
+        QTest::newRow("other list") << "AWWA-Compound-Turbine.mtr" << true;
+    }
+    void Other_Meter_List_Clears_Results()
+    {
+        QFETCH(QString, list);
+        QFETCH(bool, cleared);
+        Window w;
+        QTest::keyClicks(w.main->TB_Number[0], QStringLiteral("12"));
+        w.main->Calculate();
+        const QString meter = w.main->Lab_Meter_Size->text();
+        QVERIFY(!meter.isEmpty());
+        w.main->Open_Options();
+        auto *options = w.main->findChild<Frm_Options *>();
+        QVERIFY(options);
+        const int index = options->CB_Meter->findText(list, Qt::MatchContains);
+        QVERIFY(index >= 0);
+        options->CB_Meter->setCurrentIndex(index);
+        options->Save();
+        QCOMPARE(w.main->State.Settings.Set_Meter_Table, list);
+        for (QLabel *box : {w.main->Lab_Fixture_Units, w.main->Lab_Design_Flow, w.main->Lab_Meter_Size,
+                            w.main->Lab_Pressure_Fixture})
+            QCOMPARE(box->text().isEmpty(), cleared);
+        QCOMPARE(w.main->State.Job.Meter_Size_Text.isEmpty(), cleared);
+        QCOMPARE(w.main->State.Job.Meter_Index == 0, cleared);
+        w.main->Calculate(); // the next Calculate shows the new list's meter
+        QVERIFY(!w.main->Lab_Meter_Size->text().isEmpty());
+        QCOMPARE(w.main->Lab_Meter_Size->text() == meter, !cleared);
+    }
+
+    // No text widens the main window: each label that shows a text of the
+    // job, the tables or the meter list cuts a long one with "…", and its
+    // tooltip holds the whole text.
+    void Long_Texts_Are_Cut_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("text");
+        const QString words = QStringLiteral("2\" [Upsized] AWWA C700 displacement ").repeated(8).left(200);
+        const QString solid = QString(200, u'W');
+        const QString path = QStringLiteral("/home/engineer/") + QStringLiteral("projects/").repeated(20) + QStringLiteral("job.qvl");
+        for (const char *label : {"Lab_Meter_Size", "Lab_Fixture_Units", "Lab_Design_Flow", "Lab_Pressure_Fixture",
+                                  "Lab_Meter_Table", "Lab_Pri_0"}) {
+            QTest::newRow(qPrintable(QStringLiteral("%1, words").arg(QLatin1String(label)))) << label << words;
+            QTest::newRow(qPrintable(QStringLiteral("%1, one word").arg(QLatin1String(label)))) << label << solid;
+        }
+        QTest::newRow("job file path") << "Panel_2" << path;
+    }
+    void Long_Texts_Are_Cut()
+    {
+        QFETCH(QString, label);
+        QFETCH(QString, text);
+        QCOMPARE(text.size() >= 200, true);
+        Window w;
+        w.main->resize(1000, 560);
+        w.main->show();
+        QTest::qWait(20);
+        const QSize size = w.main->size();
+        const int minimum = w.main->minimumSizeHint().width();
+        Frm_Main &m = *w.main;
+        if (label == u"Lab_Pri_0") {
+            m.State.Table1.Rows[0].Plain_Description = text;
+            m.Refresh_Fixture_Grid();
+        } else if (label == u"Lab_Meter_Table") {
+            m.State.Meters.Description = text;
+            m.Show_Meter_Table();
+        } else if (label == u"Panel_2") {
+            m.State.Job_File_Name = text;
+            m.Refresh_Status();
+        } else {
+            Sizing_Job &job = m.State.Job;
+            (label == u"Lab_Meter_Size"      ? job.Meter_Size_Text
+             : label == u"Lab_Fixture_Units" ? job.Fixture_Units_Text
+             : label == u"Lab_Design_Flow"   ? job.Design_Flow_Text
+                                             : job.Pressure_Fixture_Text) = text;
+            m.Show_Results();
+        }
+        QTest::qWait(20);
+        QCOMPARE(m.size(), size);
+        QVERIFY(m.minimumSizeHint().width() <= minimum);
+        auto *shown = w.Find<Elided_Label>(label);
+        QCOMPARE(shown->text(), text);
+        QVERIFY(shown->Is_Elided());
+        QVERIFY(shown->Shown_Text().endsWith(u'…') || shown->Shown_Text().contains(u'…'));
+        QVERIFY(shown->fontMetrics().horizontalAdvance(shown->Shown_Text()) <= shown->contentsRect().width());
+        QVERIFY2(shown->toolTip().contains(text), qPrintable(shown->toolTip()));
+        // A short text is shown whole.
+        shown->setText(QStringLiteral("1\""));
+        QVERIFY(!shown->Is_Elided());
     }
 
     // New shows the fixture grid from its first row, wherever it was scrolled.

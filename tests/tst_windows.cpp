@@ -1,7 +1,13 @@
 // The windows as they are used from the keyboard and the mouse: the lock
 // key panels, the file selection dialog's folder list and editor check,
 // the pipe size hover and the size of the file dialogs.
+#include "frm_about.h"
+#include "frm_diagram.h"
 #include "frm_dialog_file.h"
+#include "frm_download.h"
+#include "frm_note.h"
+#include "frm_pressure.h"
+#include "frm_update.h"
 #include "frm_main.h"
 #include "frm_options.h"
 #include "frm_update.h"
@@ -9,7 +15,11 @@
 #include "reference_dialogs.h"
 #include "widget_prompt.h"
 
+#include <QAccessible>
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QAbstractButton>
+#include <QScrollArea>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QGroupBox>
@@ -77,6 +87,158 @@ void Touch(const QString &path, const QByteArray &content = {}, bool executable 
     f.close();
     if (executable)
         f.setPermissions(f.permissions() | QFile::ExeOwner | QFile::ExeUser);
+}
+
+// One of the program's windows, opened as the program opens it, with
+// whatever it needs kept alive beside it.
+struct Opened {
+    std::unique_ptr<Window> main;
+    QTemporaryDir dir;
+    Quiet_Prompt prompt;
+    Sizing_Job job;
+    int flag = 0, spot = 0, startup = 1;
+    std::unique_ptr<Frm_Pressure> details;
+    std::unique_ptr<QWidget> own;
+    QWidget *widget = nullptr;
+
+    explicit Opened(const QString &name)
+    {
+        job.Meter_Location = QStringLiteral("Inside");
+        const QString version = QStringLiteral("1.02.0808");
+        if (name == u"main") {
+            main = std::make_unique<Window>();
+            widget = main->main.get();
+        } else if (name == u"options") {
+            main = std::make_unique<Window>();
+            main->main->Open_Options();
+            widget = main->main->findChild<Frm_Options *>();
+        } else if (name == u"pressure details" || name == u"diagram") {
+            details = std::make_unique<Frm_Pressure>(job, flag, spot, prompt, version);
+            if (name == u"diagram")
+                own = std::make_unique<Frm_Diagram>(details.get());
+        } else if (name == u"pipe sizes") {
+            own = std::make_unique<Frm_Size>(spot, QMap<int, QLineEdit *>{});
+        } else if (name == u"C factors") {
+            own = std::make_unique<Frm_CFactor>();
+        } else if (name == u"flow basis") {
+            own = std::make_unique<Frm_Calc_Flow>();
+        } else if (name == u"note") {
+            own = std::make_unique<Frm_Note>(version, QStringLiteral("12/9/2026"), QStringLiteral("Main St"),
+                                             QStringLiteral("first line\r\nsecond"));
+        } else if (name == u"file selection, path") {
+            own = std::make_unique<Frm_Dialog_File1>(Frm_Dialog_File1::Mode::Path, QString(), dir.path(), QString());
+        } else if (name == u"file selection, editor") {
+            own = std::make_unique<Frm_Dialog_File1>(Frm_Dialog_File1::Mode::Editor, QString(), QString(),
+                                                     QStringLiteral("Notepad.exe"));
+        } else if (name == u"about") {
+            own = std::make_unique<Frm_About>(version, startup);
+        } else if (name == u"update") {
+            Frm_Update::Local_State local{QString(), QCoreApplication::applicationDirPath(), version, {}, {}, {}};
+            own = std::make_unique<Frm_Update>(local);
+        } else if (name == u"download") {
+            own = std::make_unique<Frm_Download>(7, QCoreApplication::applicationDirPath());
+        }
+        if (!widget)
+            widget = own ? own.get() : details.get();
+        widget->show();
+        QApplication::setActiveWindow(widget);
+    }
+};
+
+void Add_Window_Rows()
+{
+    QTest::addColumn<QString>("window");
+    for (const char *name : {"main", "options", "pressure details", "diagram", "pipe sizes", "C factors",
+                             "flow basis", "note", "file selection, path", "file selection, editor", "about",
+                             "update", "download"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+// Controls the Tab key can reach, as the focus chain holds them.
+QList<QWidget *> Tab_Chain(QWidget *window)
+{
+    QList<QWidget *> chain;
+    QWidget *w = window;
+    do {
+        w = w->nextInFocusChain();
+        if (w != window && w->window() == window && (w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(window)
+            && w->isEnabled() && !w->focusProxy() && !chain.contains(w))
+            chain << w;
+    } while (w != window && chain.size() < 500);
+    return chain;
+}
+
+// The name a screen reader announces for a control: its accessible name,
+// a button's caption, or the caption whose buddy the control is. A group
+// box's title is not counted: it names the group, not the control.
+QString Announced_Name(QWidget *w)
+{
+    if (!w->accessibleName().isEmpty())
+        return w->accessibleName();
+    if (auto *button = qobject_cast<QAbstractButton *>(w))
+        return button->text().remove(u'&').trimmed();
+    for (QLabel *label : w->window()->findChildren<QLabel *>())
+        if (label->buddy() == w)
+            return label->text().remove(u'&').trimmed();
+    return QString();
+}
+
+QString Describe(QWidget *w)
+{
+    return QStringLiteral("%1 \"%2\" (%3)").arg(w->objectName(), Announced_Name(w), QLatin1String(w->metaObject()->className()));
+}
+
+// Reading order between two controls, decided where their parents part:
+// the two widgets holding them there (a group box, a column, the control
+// itself) are side by side (overlapping rows) and read left to right, or
+// one above the other and read top to bottom.
+bool Reads_Before(QWidget *a, QWidget *b, QString *why)
+{
+    if (a->isAncestorOf(b))
+        return true;
+    QWidget *common = a->parentWidget();
+    while (common && !common->isAncestorOf(b))
+        common = common->parentWidget();
+    if (!common)
+        return false;
+    const auto branch = [common](QWidget *w) {
+        while (w->parentWidget() != common)
+            w = w->parentWidget();
+        return w;
+    };
+    QWidget *x = branch(a), *y = branch(b);
+    // A scrolled area's child is placed by its scroll position: compare
+    // where the controls sit, not where their parts are scrolled to.
+    const QRect ra = x == a ? QRect(a->mapTo(common, QPoint(0, 0)), a->size()) : x->geometry();
+    const QRect rb = y == b ? QRect(b->mapTo(common, QPoint(0, 0)), b->size()) : y->geometry();
+    const int overlap = std::min(ra.bottom(), rb.bottom()) - std::max(ra.top(), rb.top());
+    const bool side_by_side = overlap > std::min(ra.height(), rb.height()) / 3;
+    const bool ok = side_by_side ? rb.center().x() > ra.center().x() : rb.top() > ra.top();
+    if (!ok && why)
+        *why = QStringLiteral("%1 at (%2,%3 %4x%5) before %6 at (%7,%8 %9x%10) in %11")
+                   .arg(x->objectName()).arg(ra.x()).arg(ra.y()).arg(ra.width()).arg(ra.height())
+                   .arg(y->objectName()).arg(rb.x()).arg(rb.y()).arg(rb.width()).arg(rb.height())
+                   .arg(common->objectName());
+    return ok;
+}
+
+// Controls in columns are read a column at a time: a control may follow
+// one lower on its left when it starts the next column, that is when it
+// lies wholly to the right of the control before it and no control after
+// it in the chain stands above it in its column.
+bool Starts_Column(const QList<QWidget *> &chain, int i, QWidget *window)
+{
+    const auto rect = [window](QWidget *w) { return QRect(w->mapTo(window, QPoint(0, 0)), w->size()); };
+    const QRect start = rect(chain[i]);
+    if (i == 0 || start.left() < rect(chain[i - 1]).right())
+        return false;
+    for (int k = i + 1; k < chain.size(); ++k) {
+        const QRect later = rect(chain[k]);
+        const bool same_column = later.left() < start.right() && later.right() > start.left();
+        if (same_column && later.top() < start.top() - 4)
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -507,6 +669,135 @@ private slots:
         dialog.reject();
     }
 
+    // Every window fits a 1024 x 600 screen and keeps its size while it
+    // is open.
+    void Windows_Fit_A_Small_Screen_data() { Add_Window_Rows(); }
+    void Windows_Fit_A_Small_Screen()
+    {
+        QFETCH(QString, window);
+        Opened o(window);
+        QWidget *w = o.widget;
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        const QSize room = w->screen()->availableSize();
+        QCOMPARE(room, QSize(1024, 600));
+        const QString sizes = QStringLiteral("hint %1x%2, minimum %3x%4, size %5x%6")
+                                  .arg(w->sizeHint().width()).arg(w->sizeHint().height())
+                                  .arg(w->minimumSizeHint().width()).arg(w->minimumSizeHint().height())
+                                  .arg(w->width()).arg(w->height());
+        QVERIFY2(w->minimumSizeHint().width() <= room.width() && w->minimumSizeHint().height() <= room.height(), qPrintable(sizes));
+        QVERIFY2(w->minimumWidth() <= room.width() && w->minimumHeight() <= room.height(), qPrintable(sizes));
+        if (window != u"main") // the main window opens as large as the screen allows, and lets the user size it
+            QVERIFY2(w->sizeHint().width() <= room.width() && w->sizeHint().height() <= room.height(), qPrintable(sizes));
+        // Fitting never squeezes a text box below a few characters.
+        for (QLineEdit *box : w->findChildren<QLineEdit *>()) {
+            if (box->isVisibleTo(w) && box->window() == w && !qobject_cast<QComboBox *>(box->parentWidget())
+                && !qobject_cast<QAbstractSpinBox *>(box->parentWidget()))
+                QVERIFY2(box->width() >= box->fontMetrics().averageCharWidth() * 6,
+                         qPrintable(QStringLiteral("%1 is %2 pixels wide").arg(box->objectName()).arg(box->width())));
+        }
+        const QSize opened = w->size();
+        QTest::qWait(300);
+        QVERIFY2(w->size() == opened, qPrintable(QStringLiteral("%1x%2 became %3x%4").arg(opened.width()).arg(opened.height()).arg(w->width()).arg(w->height())));
+    }
+
+    // A long location or meter list description never widens a dialog
+    // past a 1024-pixel screen.
+    void Long_Texts_Keep_Dialogs_On_The_Screen_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("text");
+        const QString words = QStringLiteral("Riverside Community Center, 410 Mill Street, ").repeated(5).left(200);
+        const QString solid = QString(200, u'W');
+        for (const char *window : {"options", "pressure details", "note"}) {
+            QTest::newRow(qPrintable(QStringLiteral("%1, words").arg(QLatin1String(window)))) << window << words;
+            QTest::newRow(qPrintable(QStringLiteral("%1, one word").arg(QLatin1String(window)))) << window << solid;
+        }
+    }
+    void Long_Texts_Keep_Dialogs_On_The_Screen()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, text);
+        Window main;
+        main.main->State.Job.Location = text;
+        main.main->State.Meters.Description = text;
+        std::unique_ptr<QDialog> own;
+        QDialog *dialog = nullptr;
+        int flag = 0, spot = 0;
+        if (window == u"options") {
+            main.main->Open_Options();
+            dialog = main.main->findChild<Frm_Options *>();
+        } else if (window == u"note") {
+            own = std::make_unique<Frm_Note>(QStringLiteral("1.02.0808"), QStringLiteral("12/9/2026"), text, text);
+        } else {
+            own = std::make_unique<Frm_Pressure>(main.main->State.Job, flag, spot, main.prompt, QStringLiteral("1.02.0808"));
+        }
+        if (!dialog)
+            dialog = own.get();
+        QVERIFY(dialog);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        const QString sizes = QStringLiteral("hint %1, minimum %2, size %3")
+                                  .arg(dialog->sizeHint().width()).arg(dialog->minimumSizeHint().width()).arg(dialog->width());
+        QVERIFY2(dialog->minimumSizeHint().width() <= 1024 && dialog->sizeHint().width() <= 1024
+                     && dialog->width() <= 1024, qPrintable(sizes));
+        bool whole_in_a_tip = false;
+        for (QWidget *w : dialog->findChildren<QWidget *>())
+            whole_in_a_tip = whole_in_a_tip || w->toolTip().contains(text);
+        QVERIFY(whole_in_a_tip);
+    }
+
+    // Each control a screen reader reaches says what it is: its caption,
+    // or what it edits; a bare "?" or "..." says nothing.
+    void Controls_Have_Accessible_Names_data() { Add_Window_Rows(); }
+    void Controls_Have_Accessible_Names()
+    {
+        QFETCH(QString, window);
+        Opened o(window);
+        QStringList unnamed;
+        int checked = 0;
+        for (QWidget *w : o.widget->findChildren<QWidget *>()) {
+            if (w->focusPolicy() == Qt::NoFocus || !w->isVisibleTo(o.widget) || w->window() != o.widget
+                || w->focusProxy())
+                continue;
+            if (qobject_cast<QScrollArea *>(w) && !(w->focusPolicy() & Qt::TabFocus))
+                continue;
+            ++checked;
+            const QString name = Announced_Name(w);
+            bool has_letter = false;
+            for (QChar c : name)
+                has_letter = has_letter || c.isLetterOrNumber();
+            if (!has_letter)
+                unnamed << Describe(w);
+        }
+        QVERIFY(checked > 0 || window == u"about"); // the About box has no controls: a key or click closes it
+        QEXPECT_FAIL("update", "the update dialog's tick boxes and file list are named in the update folder", Abort);
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
+    }
+
+    // Tab visits the controls in reading order: top to bottom, left to
+    // right where controls or their group boxes stand side by side, a
+    // column to its end before the next column.
+    void Tab_Order_Follows_The_Layout_data() { Add_Window_Rows(); }
+    void Tab_Order_Follows_The_Layout()
+    {
+        QFETCH(QString, window);
+        Opened o(window);
+        QVERIFY(QTest::qWaitForWindowExposed(o.widget));
+        QList<QWidget *> chain = Tab_Chain(o.widget);
+        QVERIFY(!chain.isEmpty() || window == u"about");
+        QStringList wrong;
+        // The chain is a ring: Tab from the last control goes back to the
+        // first, and that one step goes back up. Any other is out of order.
+        const int n = int(chain.size());
+        for (int i = 0; i < n; ++i) {
+            QString why;
+            const int next = (i + 1) % n;
+            if (!Reads_Before(chain[i], chain[next], &why) && !Starts_Column(chain, next, o.widget))
+                wrong << QStringLiteral("%1 -> %2: %3").arg(chain[i]->objectName(), chain[next]->objectName(), why);
+        }
+        QVERIFY2(wrong.size() <= 1, qPrintable(wrong.join(QStringLiteral("\n"))));
+    }
+
 private:
     static void QLeaveEvent_Send(QWidget *widget)
     {
@@ -515,5 +806,33 @@ private:
     }
 };
 
-QTEST_MAIN(Test_Windows)
+// The windows are tried on the smallest screen they must fit, 1024 x 600:
+// the offscreen platform is given one screen of that size.
+int main(int argc, char **argv)
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform == "offscreen") {
+        const QString config = QDir::tempPath() + QStringLiteral("/quorvel-screen-%1.json").arg(QCoreApplication::applicationPid());
+        QFile file(config);
+        if (!file.open(QIODevice::WriteOnly)
+            || file.write(R"({"screens": [{"name": "small", "x": 0, "y": 0, "width": 1024, "height": 600,
+                             "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})") <= 0) {
+            qCritical("cannot write the screen configuration %s", qPrintable(config));
+            return 1;
+        }
+        file.close();
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config));
+    }
+    QApplication app(argc, argv);
+    if (platform == "offscreen") {
+        QFile::remove(QDir::tempPath() + QStringLiteral("/quorvel-screen-%1.json").arg(QCoreApplication::applicationPid()));
+        if (QGuiApplication::primaryScreen()->size() != QSize(1024, 600)) {
+            qCritical("the offscreen screen is not 1024 x 600");
+            return 1;
+        }
+    }
+    Test_Windows test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_windows.moc"

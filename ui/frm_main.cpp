@@ -50,6 +50,61 @@ namespace {
 
 const QString Title = QStringLiteral("Quorvel");
 
+// Passes every message and dialog on to the window's prompt, and before
+// each one shows the results the command has just calculated: Save and
+// Print Preview calculate first, and their dialogs must not stand in
+// front of the results of an earlier calculation.
+class Results_First_Prompt : public Prompt {
+public:
+    Results_First_Prompt(Prompt &inner, std::function<void()> show) : inner_(inner), show_(std::move(show)) {}
+    void Show_Message(const QString &text) override
+    {
+        show_();
+        inner_.Show_Message(text);
+    }
+    Answer Ask_Yes_No(const QString &text) override
+    {
+        show_();
+        return inner_.Ask_Yes_No(text);
+    }
+    Answer Ask_Yes_No_Cancel(const QString &text) override
+    {
+        show_();
+        return inner_.Ask_Yes_No_Cancel(text);
+    }
+    QString Choose_Open_File(const QString &folder, const QString &name, const QString &filters, int index) override
+    {
+        show_();
+        return inner_.Choose_Open_File(folder, name, filters, index);
+    }
+    QString Choose_Save_File(const QString &folder, const QString &name, const QString &filters, int index) override
+    {
+        show_();
+        return inner_.Choose_Save_File(folder, name, filters, index);
+    }
+
+private:
+    Prompt &inner_;
+    std::function<void()> show_;
+};
+
+// Two meter lists are the same when every meter and its losses are.
+bool Same_Meters(const Meter_List &a, const Meter_List &b)
+{
+    if (a.File_Name != b.File_Name || a.Description != b.Description || a.Date != b.Date || a.Count() != b.Count())
+        return false;
+    for (int i = 0; i < a.Count(); ++i) {
+        const Meter_Entry &x = a.Entries[i], &y = b.Entries[i];
+        if (x.Size_Label != y.Size_Label || x.Make != y.Make || x.Model != y.Model || x.Value_4 != y.Value_4
+            || x.Max_Flow != y.Max_Flow || x.Max_Continuous_Flow != y.Max_Continuous_Flow)
+            return false;
+        for (int k = 0; k < 3; ++k)
+            if (x.Loss_Point_Flow[k] != y.Loss_Point_Flow[k] || x.Loss_Point_Loss[k] != y.Loss_Point_Loss[k])
+                return false;
+    }
+    return true;
+}
+
 } // namespace
 
 // The pictures are compiled into the library; outside any namespace, as
@@ -191,7 +246,8 @@ void Frm_Main::Startup_Sequence()
     Load_Tables(State);
     Set_Images();
     Lab_Version->setText(State.Version);
-    Lab_Meter_Table->setText(State.Meters.Description);
+    Show_Meter_Table();
+    State.Refresh_Grid(); // the startup job's use type, as New and Open leave it
     Show_Job();
     State.Flag_Save = 0;
     qApp->installEventFilter(this);
@@ -227,18 +283,55 @@ void Frm_Main::Show_Job()
     for (QLineEdit *box : {TB_Location, TB_By})
         box->setCursorPosition(0); // show the beginning of a long text
     updating_ = false;
-    Refresh_Fixture_Grid();
+    // New and Open have applied the grid's rules to the job already: the grid
+    // only shows it, so the counts kept for the Note A rows stay as they are.
+    Forget_Marker_Counts();
+    Sizing_Job scratch = State.Job;
+    Show_Fixture_Grid(::Refresh_Fixture_Grid(scratch, State.Table1, State.Table2));
     Show_Results();
     ui_->Grid_Scroll->verticalScrollBar()->setValue(0); // a new or opened job starts at its first row
 }
 
+// A count kept for a Note A row is a count the user typed; a job file
+// stores "Note A" in those rows of a public-use job, and no count was kept
+// for them.
+void Frm_Main::Forget_Marker_Counts()
+{
+    for (QString &kept : State.Job.Saved_Count_Text)
+        if (kept == Note_A_Marker)
+            kept.clear();
+}
+
+// The use type, the description language or the note changed: the grid's
+// rules apply again. A row already showing "Note A" has its count kept
+// from when it turned into a Note A row; applying the rules again must
+// not keep the marker in its place.
 void Frm_Main::Refresh_Fixture_Grid()
 {
+    Sizing_Job &job = State.Job;
+    const auto kept = job.Saved_Count_Text;
+    std::array<bool, Grid_Rows> marked{};
+    for (int r = 0; r < Grid_Rows; ++r)
+        marked[r] = job.Fixture_Count[r] == Note_A_Marker;
     const Grid_View view = State.Refresh_Grid();
+    if (job.Use_Type == Use_Kind::Public)
+        for (int r = 0; r < Grid_Rows; ++r)
+            if (marked[r])
+                job.Saved_Count_Text[r] = kept[r];
+    Forget_Marker_Counts();
+    Show_Fixture_Grid(view);
+}
+
+void Frm_Main::Show_Fixture_Grid(const Grid_View &view)
+{
     updating_ = true;
     const QColor face = palette().color(QPalette::Button);
     for (int r = 0; r < Grid_Rows; ++r) {
         Lab_Pri[r]->setText(view.Labels[r]);
+        Lab_Pri[r]->setToolTip(view.Labels[r]);
+        const QString described = view.Labels[r].simplified();
+        TB_Number[r]->setAccessibleName(described.isEmpty() ? QStringLiteral("Count, row %1").arg(r + 1)
+                                                            : QStringLiteral("Count: ") + described);
         TB_Number[r]->setText(State.Job.Fixture_Count[r]);
         TB_Number[r]->setEnabled(view.Enabled[r]);
         QPalette p = TB_Number[r]->palette();
@@ -312,6 +405,7 @@ void Frm_Main::Play_Sound()
 void Frm_Main::Refresh_Status()
 {
     Panels[1]->setText(State.Job_File_Name);
+    Panels[1]->setToolTip(State.Job_File_Name);
     Panels[0]->setText(State.Flag_Save == 1 ? QStringLiteral("Not Saved") : QStringLiteral("Unmodified"));
     Panels[2]->setText(QTime::currentTime().toString(QStringLiteral("h:mm AP")));
     Key_Panels->Refresh();
@@ -329,10 +423,27 @@ void Frm_Main::Set_Images()
     }
 }
 
+// Results calculated with another meter list are not shown as if they
+// belonged to this one: they are cleared until the next Calculate.
 void Frm_Main::Set_Meter()
 {
+    const Meter_List before = State.Meters;
     ::Set_Meter(State);
-    Lab_Meter_Table->setText(State.Meters.Description);
+    Show_Meter_Table();
+    if (!Same_Meters(before, State.Meters)) {
+        Clear_Results(State.Job);
+        Show_Results();
+    }
+}
+
+// The list's description may be longer than the label: the tip gives it
+// whole, before the label's own tip.
+void Frm_Main::Show_Meter_Table()
+{
+    const QString tip = QStringLiteral("Press the button to the right to change the meter list used for the calculation");
+    const QString &description = State.Meters.Description;
+    Lab_Meter_Table->setText(description);
+    Lab_Meter_Table->setToolTip(description.isEmpty() ? tip : description + QStringLiteral("\n\n") + tip);
 }
 
 QString Frm_Main::Launch(const QString &command_line, int show_code, bool quiet)
@@ -367,7 +478,8 @@ void Frm_Main::View_File(const QString &path)
 void Frm_Main::Print_Preview()
 {
     Calc_Outcome outcome;
-    ::Print_Preview(State, *prompt_, [this](const QString &command_line, int show_code) {
+    Results_First_Prompt prompt(*prompt_, [this] { Show_Results(); });
+    ::Print_Preview(State, prompt, [this](const QString &command_line, int show_code) {
         const QString error = Launch(command_line, show_code);
         if (!error.isEmpty())
             prompt_->Show_Message(QStringLiteral("The report was written, but the text editor \"%1\" could not be "
@@ -382,19 +494,24 @@ void Frm_Main::Print_Preview()
 
 void Frm_Main::New_Job()
 {
-    Job_New(State, *prompt_);
+    Results_First_Prompt prompt(*prompt_, [this] { Show_Results(); });
+    Job_New(State, prompt);
     Show_Job();
 }
 
 void Frm_Main::Open_Job()
 {
-    Job_Open(State, *prompt_);
+    Results_First_Prompt prompt(*prompt_, [this] { Show_Results(); });
+    Job_Open(State, prompt);
     Show_Job();
 }
 
+// Save calculates first; its messages and the file dialog come after the
+// new results are on the window.
 void Frm_Main::Save_Job()
 {
-    const Calc_Outcome outcome = Job_Save(State, *prompt_);
+    Results_First_Prompt prompt(*prompt_, [this] { Show_Results(); });
+    const Calc_Outcome outcome = Job_Save(State, prompt);
     if (outcome.Play_Sound)
         Play_Sound();
     Show_Results();
@@ -402,7 +519,8 @@ void Frm_Main::Save_Job()
 
 void Frm_Main::Quit()
 {
-    if (Job_Quit(State, *prompt_)) {
+    Results_First_Prompt prompt(*prompt_, [this] { Show_Results(); });
+    if (Job_Quit(State, prompt)) {
         quit_requested_ = true;
         closing_checked_ = true;
         close();
@@ -419,7 +537,8 @@ void Frm_Main::End_Program()
 void Frm_Main::closeEvent(QCloseEvent *event)
 {
     if (!closing_checked_) {
-        Job_Window_Close(State, *prompt_);
+        Results_First_Prompt prompt(*prompt_, [this] { Show_Results(); });
+        Job_Window_Close(State, prompt);
         closing_checked_ = true;
     }
     event->accept();

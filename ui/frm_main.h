@@ -87,10 +87,13 @@ public:
     void Set_Images();
     void Set_Meter();
     void Show_Job();            // every control from the job
+    // Applies the grid's rules to the job again (use type, description
+    // language, note) and shows the grid.
     void Refresh_Fixture_Grid();
     void Refresh_Status();
     void Fit_Meter_Font();
     void Show_Results();
+    void Show_Meter_Table(); // the current meter list's description
     Prompt &Prompts() { return *prompt_; }
     // The settings store the window reads at startup and the options write.
     class Settings_Store Open_Settings_Store() const;
@@ -137,6 +140,8 @@ private:
     void Build_Controls();
     void Build_Menus_And_Toolbar();
     void Fit_Right_Column();
+    void Show_Fixture_Grid(const Grid_View &view);
+    void Forget_Marker_Counts();
     void Connect_Edits();
     void Mark_Modified();
     void Play_Sound();

@@ -1,6 +1,8 @@
 #include "frm_main.h"
 
+#include "elided_label.h"
 #include "key_state.h"
+#include "window_names.h"
 #include "number_format.h"
 #include "ui_frm_main.h"
 
@@ -88,10 +90,17 @@ void Frm_Main::Build_Controls()
     Image1 = ui_->Image1;
     Button_Note = ui_->Button_Note;
 
+    // Names a screen reader announces: the captions of the boxes, and what
+    // the buttons without words do.
+    Button_Flow->setAccessibleName(QStringLiteral("Help: Calc Using Maximum Flow or Continuous Flow"));
+    Button_Options->setAccessibleName(QStringLiteral("Change the meter list used for the calculation"));
+    Name_Boxes_From_Captions(this);
+    ui_->Grid_Scroll->setFocusPolicy(Qt::NoFocus); // the count boxes take the focus, not the frame around them
+
     // The 33 fixture rows are made here, as an array the commands index.
     auto *grid = ui_->Fixture_Grid_Layout;
     for (int r = 0; r < Grid_Rows; ++r) {
-        Lab_Pri[r] = Named(new QLabel(QStringLiteral("Bad Error Seek Help - Missing Files")),
+        Lab_Pri[r] = Named(new Elided_Label(QStringLiteral("Bad Error Seek Help - Missing Files")),
                            QStringLiteral("Lab_Pri_%1").arg(r));
         TB_Number[r] = Named(new QLineEdit, QStringLiteral("TB_Number_%1").arg(r));
         TB_Number[r]->setFixedWidth(70);
@@ -112,10 +121,16 @@ void Frm_Main::Build_Controls()
         p.setColor(QPalette::Window, Qt::white);
         box->setPalette(p);
     }
-    // A long result or note never widens the window: the box keeps its width
-    // and its tooltip holds the whole text.
+    // A long result, note or meter list never widens the window: the box
+    // keeps its width, cuts the text with "…" and its tooltip holds the
+    // whole text.
     for (QLabel *box : {Lab_Fixture_Units, Lab_Design_Flow, Lab_Meter_Size, Lab_Pressure_Fixture, Lab_Note})
         box->setSizePolicy(QSizePolicy::Ignored, box->sizePolicy().verticalPolicy());
+    Lab_Meter_Table->setSizePolicy(QSizePolicy::Ignored, Lab_Meter_Table->sizePolicy().verticalPolicy());
+    // The option groups keep narrow margins, so that the two columns fit a
+    // screen 1024 pixels wide.
+    for (QLayout *group : std::initializer_list<QLayout *>{ui_->use_layout, ui_->flush_layout, ui_->flow_layout})
+        group->setContentsMargins(6, 4, 6, 4);
     QFont calc_font = Button_Calc->font();
     calc_font.setBold(true);
     calc_font.setPointSize(calc_font.pointSize() + 2);
@@ -141,7 +156,10 @@ void Frm_Main::Build_Controls()
     const QStringList initial = {QStringLiteral("Not Saved"), QStringLiteral("No File"), QString(),
                                  QString(), QString(), QString()};
     for (int i = 0; i < 6; ++i) {
-        Panels[i] = Named(new QLabel(initial[i]), QStringLiteral("Panel_%1").arg(i + 1));
+        // The job file's path may be long: it is cut in its middle, never widening the window.
+        Panels[i] = Named(i == 1 ? new Elided_Label(initial[i]) : new QLabel(initial[i]), QStringLiteral("Panel_%1").arg(i + 1));
+        if (i == 1)
+            static_cast<Elided_Label *>(Panels[i])->Set_Elide_Mode(Qt::ElideMiddle);
         Panels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         Panels[i]->setContentsMargins(4, 0, 4, 0);
         if (i == 1)

@@ -1,4 +1,5 @@
 #include "frm_pressure.h"
+#include "window_names.h"
 
 
 #include "leading_number.h"
@@ -58,6 +59,9 @@ Frm_Pressure::Frm_Pressure(Sizing_Job &job, int &flag_save, int &spot1, Prompt &
     ui_->Lab_Info_Version->setText(version);
     ui_->Lab_Info_Date->setText(Short_Date_Text(job.Calc_Date));
     ui_->Lab_Info_Location->setText(job.Location);
+    // A long location never widens the dialog; the tooltip has it whole.
+    ui_->Lab_Info_Location->setToolTip(job.Location);
+    ui_->Lab_Info_Location->setSizePolicy(QSizePolicy::Ignored, ui_->Lab_Info_Location->sizePolicy().verticalPolicy());
     // The form names each field's box "TB_" and its caption "Lab_" plus the field name.
     for (const char *field : Field_Names) {
         const QString name = QLatin1String(field);
@@ -133,6 +137,8 @@ Frm_Pressure::Frm_Pressure(Sizing_Job &job, int &flag_save, int &spot1, Prompt &
 
     for (QWidget *w : findChildren<QWidget *>())
         w->installEventFilter(this);
+    // Sized before it shows, so that it opens at the size it keeps.
+    Fit_Fields_To_Screen();
 }
 
 void Frm_Pressure::DSB_Change_Meter_Location()
@@ -140,6 +146,7 @@ void Frm_Pressure::DSB_Change_Meter_Location()
     const bool inside = Opt_Meter_Inside->isChecked();
     for (auto it = Lateral_Captions.begin(); it != Lateral_Captions.end(); ++it)
         Captions[it.key()]->setText(inside ? it.value().first : it.value().second);
+    Name_Boxes_From_Captions(this); // the boxes are announced by their captions
 }
 
 void Frm_Pressure::Ok()
@@ -171,17 +178,40 @@ void Frm_Pressure::Fit_Fields_To_Screen()
 {
     QWidget *panel = ui_->Fields_Panel;
     QScrollArea *scroll = ui_->Fields_Scroll;
+    // The panel's layout may hold a size from before the captions were
+    // set: it is worked out again from the controls as they are now.
+    panel->ensurePolished();
+    if (QLayout *fields = panel->layout())
+        fields->invalidate();
     scroll->setFocusPolicy(Qt::NoFocus); // the fields take the focus, not the frame around them
     scroll->setMinimumWidth(panel->sizeHint().width() + scroll->verticalScrollBar()->sizeHint().width());
     int height = panel->sizeHint().height();
     if (const QScreen *shown_on = screen()) {
         // Everything but the fields: headings, check box, buttons, margins.
+        // The layout counts the fields at their present minimum height.
+        layout()->invalidate();
         const QSize hint = layout()->sizeHint();
-        const int rest = hint.height() - scroll->sizeHint().height();
+        const int rest = hint.height() - std::max(scroll->sizeHint().height(), scroll->minimumHeight());
         const int window_frame = 60;
         height = std::min(height, shown_on->availableSize().height() - rest - window_frame);
     }
     scroll->setMinimumHeight(std::max(height, 100));
+}
+
+// The fields' sizes are final only once the dialog is about to show: it
+// takes its size then, before it is on the screen, and keeps it.
+void Frm_Pressure::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous() && !sized_) {
+        sized_ = true;
+        Fit_Fields_To_Screen();
+        if (QLayout *whole = layout()) {
+            whole->invalidate();
+            whole->activate();
+        }
+        adjustSize();
+    }
+    QDialog::showEvent(event);
 }
 
 void Frm_Pressure::Show_Diagram()

@@ -38,6 +38,7 @@ public:
     QRadioButton *Opt_Meter_Inside = nullptr, *Opt_Meter_Outside = nullptr;
 
 protected:
+    void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -50,4 +51,5 @@ private:
     int &flag_save_;
     int &spot1_;
     Prompt &prompt_;
+    bool sized_ = false;
 };

@@ -43,9 +43,13 @@ int main(int argc, char **argv)
     window.Startup_Sequence();
     if (window.Quit_Requested())
         return 0;
-    // The window opens at its natural size, or the screen's size when that is smaller.
-    if (const QScreen *screen = window.screen())
-        window.resize(window.sizeHint().boundedTo(screen->availableSize()));
+    // The window opens a little wider than it must be, so that long results
+    // show whole, but never larger than the screen (less room for its frame).
+    if (const QScreen *screen = window.screen()) {
+        const QSize frame(16, 40);
+        QSize size = window.sizeHint().expandedTo(QSize(1100, 0)).boundedTo(screen->availableSize() - frame);
+        window.resize(size.expandedTo(window.minimumSizeHint()));
+    }
     window.show();
     return app.exec();
 }
