@@ -744,7 +744,7 @@ private slots:
         QTest::addColumn<QString>("list");
         QTest::addColumn<bool>("cleared");
         QTest::newRow("same list") << "AWWA-Standard.mtr" << false;
-        QTest::newRow("other list") << "AWWA-Compound-Turbine.mtr" << true;
+        QTest::newRow("other list") << "AWWA-Turbine.mtr" << true;
     }
     void Other_Meter_List_Clears_Results()
     {
