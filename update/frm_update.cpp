@@ -52,6 +52,7 @@ Frm_Update::Frm_Update(const Local_State &local, QWidget *parent) : QDialog(pare
         serv->setObjectName(QStringLiteral("Lab_Serv_") + suffix);
         mark->setObjectName(QStringLiteral("Image%1").arg(r + 2));
         tick->setObjectName(QStringLiteral("Chk_") + suffix);
+        tick->setAccessibleName(QStringLiteral("Update ") + rows[r]);
         mark->hide();
         grid->addWidget(new QLabel(rows[r]), r + 1, 0);
         grid->addWidget(comp, r + 1, 1);
@@ -73,6 +74,7 @@ Frm_Update::Frm_Update(const Local_State &local, QWidget *parent) : QDialog(pare
     LB_Files->setObjectName(QStringLiteral("LB_Files"));
     LB_Files->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     LB_Files->setMinimumWidth(560);
+    LB_Files->setAccessibleName(QStringLiteral("Meter Lists"));
     Lab_Wait = new QLabel(QStringLiteral("Please Wait ...."));
     Lab_Wait->setObjectName(QStringLiteral("Lab_Wait"));
     Button_Update = new QPushButton(QStringLiteral("Update"));
