@@ -103,6 +103,22 @@ QString Parse_Options(const QStringList &args, bool update, Common_Options &o)
     return {};
 }
 
+// The source's manifest; when it cannot be read, says why on err (with
+// the line after) and gives an empty one.
+Update_Manifest Read_Manifest(const Common_Options &o, FILE *err, const QString &after)
+{
+    QTemporaryDir scratch;
+    QString error;
+    const Update_Manifest m = Fetch_Manifest(o.Source, scratch.filePath(QStringLiteral("Update.txt")), o.Timeout_S * 1000, &error);
+    if (m.Server_Version.isEmpty()) {
+        if (error.endsWith(u'.'))
+            error.chop(1);
+        Print(err, QStringLiteral("The update source %1 or its manifest could not be read%2.\n%3")
+                       .arg(o.Source, error.isEmpty() ? QString() : QStringLiteral(": ") + error, after));
+    }
+    return m;
+}
+
 } // namespace
 
 int Run_Check_Update(const QStringList &args, const QString &program_folder, const QString &default_source,
@@ -114,16 +130,9 @@ int Run_Check_Update(const QStringList &args, const QString &program_folder, con
         Print(err, usage + u'\n');
         return 2;
     }
-    QTemporaryDir scratch;
-    QString error;
-    const Update_Manifest m = Fetch_Manifest(o.Source, scratch.filePath(QStringLiteral("Update.txt")), o.Timeout_S * 1000, &error);
-    if (m.Server_Version.isEmpty()) {
-        if (error.endsWith(u'.'))
-            error.chop(1);
-        Print(err, QStringLiteral("The update source %1 or its manifest could not be read%2.\n")
-                       .arg(o.Source, error.isEmpty() ? QString() : QStringLiteral(": ") + error));
+    const Update_Manifest m = Read_Manifest(o, err, QString());
+    if (m.Server_Version.isEmpty())
         return 1;
-    }
     bool newer = false;
     for (const Compared &row : Compare(m, program_folder)) {
         newer = newer || row.Newer;
@@ -143,16 +152,9 @@ int Run_Update_Command(const QStringList &args, const QString &program_folder, c
         return 2;
     }
     // The manifest first, as the update dialog reads it before its Update button.
-    QTemporaryDir scratch;
-    QString error;
-    const Update_Manifest m = Fetch_Manifest(o.Source, scratch.filePath(QStringLiteral("Update.txt")), o.Timeout_S * 1000, &error);
-    if (m.Server_Version.isEmpty()) {
-        if (error.endsWith(u'.'))
-            error.chop(1);
-        Print(err, QStringLiteral("The update source %1 or its manifest could not be read%2.\nNothing was replaced.\n")
-                       .arg(o.Source, error.isEmpty() ? QString() : QStringLiteral(": ") + error));
+    const Update_Manifest m = Read_Manifest(o, err, QStringLiteral("Nothing was replaced.\n"));
+    if (m.Server_Version.isEmpty())
         return 1;
-    }
     Update_Choice choice = o.Choice;
     if (o.Newer) {
         for (const Compared &row : Compare(m, program_folder)) {

@@ -142,16 +142,6 @@ bool Inside(const QString &path, const QStringList &roots)
     });
 }
 
-void Run_Tool(const QString &program, const QStringList &args)
-{
-    const QString path = QStandardPaths::findExecutable(program);
-    if (path.isEmpty())
-        return;
-    QProcess process;
-    process.start(path, args);
-    if (process.waitForStarted(2000))
-        process.waitForFinished(20000);
-}
 
 // Removes "type=entry" from [Default Applications] of a mimeapps.list when
 // it is still there; a file left with nothing but that section's header goes.
@@ -419,13 +409,13 @@ Setup_Result Setup_Uninstall(const Setup_Paths &p)
     if (QDir(mime + QStringLiteral("/packages")).isEmpty(QDir::Files | QDir::NoDotAndDotDot) && m.Folders.contains(mime))
         QDir(mime).removeRecursively();
     else if (QFileInfo(mime + QStringLiteral("/packages")).isDir())
-        Run_Tool(QStringLiteral("update-mime-database"), {mime});
+        Run_Desktop_Tool(QStringLiteral("update-mime-database"), {mime});
     const QString apps = p.Data_Home + QStringLiteral("/applications");
     if (QDir(apps).entryList({QStringLiteral("*.desktop")}, QDir::Files).isEmpty()) {
         if (m.Folders.contains(apps))
             QFile::remove(apps + QStringLiteral("/mimeinfo.cache"));
     } else {
-        Run_Tool(QStringLiteral("update-desktop-database"), {apps});
+        Run_Desktop_Tool(QStringLiteral("update-desktop-database"), {apps});
     }
 
     QFile::remove(Setup_Manifest_Path(p.Prefix));

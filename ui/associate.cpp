@@ -79,17 +79,6 @@ QString Shell_Quoted(const QString &text)
     return u'\'' + t + u'\'';
 }
 
-// A desktop tool that refreshes a cache; missing tools are fine.
-void Run_Tool(const QString &program, const QStringList &args)
-{
-    const QString path = QStandardPaths::findExecutable(program);
-    if (path.isEmpty())
-        return;
-    QProcess process;
-    process.start(path, args);
-    if (process.waitForStarted(2000))
-        process.waitForFinished(10000);
-}
 
 // Sets key=value in [Default Applications] of a mimeapps.list, keeping
 // every other line as it was.
@@ -240,7 +229,7 @@ Cla_Associate::Error Cla_Associate::Associate()
         return {930, source, QStringLiteral("Associate Class - Command line of the program not specified")};
 
     if (Write_If_Changed(Mime_Package_Path(), Mime_Package_Text().toUtf8()) == Written::Written)
-        Run_Tool(QStringLiteral("update-mime-database"), {Data_Home() + QStringLiteral("/mime")});
+        Run_Desktop_Tool(QStringLiteral("update-mime-database"), {Data_Home() + QStringLiteral("/mime")});
     if (Needs_Launcher_Script()) {
         const QString script = Launcher_Script_Path();
         if (Write_If_Changed(script, Launcher_Script_Text().toUtf8()) == Written::Failed)
@@ -254,7 +243,7 @@ Cla_Associate::Error Cla_Associate::Associate()
     case Written::Failed:
         return {}; // no default for an entry that was not written
     case Written::Written:
-        Run_Tool(QStringLiteral("update-desktop-database"), {Data_Home() + QStringLiteral("/applications")});
+        Run_Desktop_Tool(QStringLiteral("update-desktop-database"), {Data_Home() + QStringLiteral("/applications")});
         break;
     case Written::Unchanged:
         break;
@@ -292,4 +281,15 @@ QString Quorvel_Icon(const QString &program_file)
     }
     const QString beside = QFileInfo(program_file).absolutePath() + QStringLiteral("/quorvel.svg");
     return QFileInfo(beside).isFile() ? beside : program_file;
+}
+
+void Run_Desktop_Tool(const QString &program, const QStringList &args)
+{
+    const QString path = QStandardPaths::findExecutable(program);
+    if (path.isEmpty())
+        return;
+    QProcess process;
+    process.start(path, args);
+    if (process.waitForStarted(2000))
+        process.waitForFinished(10000);
 }

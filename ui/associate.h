@@ -53,6 +53,10 @@ public:
     QString Launcher_Script_Text() const;
 };
 
+// Runs a desktop tool that refreshes a cache (update-mime-database,
+// update-desktop-database) and waits for it a little; a missing tool is fine.
+void Run_Desktop_Tool(const QString &program, const QStringList &args);
+
 // Quorvel's own job-file type, registered by the program at each start and by
 // the installer: "Quorvel Data File", *.qvl, opened by the program file.
 Cla_Associate Quorvel_Association(const QString &program_file);
