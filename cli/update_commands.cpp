@@ -177,6 +177,7 @@ int Run_Update_Command(const QStringList &args, const QString &program_folder, c
     context.Server_Name = o.Source;
     context.Today = QDate::currentDate();
     context.Limits.Inactivity_Ms = o.Timeout_S * 1000;
+    context.Manifest_Sha256 = m.Sha256;
     const Update_Run_Result result = Run_Update(context, choice);
     for (const Update_File_Report &f : result.Files)
         Print(out, f.Replaced ? QStringLiteral("replaced\t%1%2\n").arg(f.Name, f.Note.isEmpty() ? QString() : u'\t' + f.Note)

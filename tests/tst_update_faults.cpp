@@ -379,6 +379,7 @@ private slots:
         QTest::newRow("garbage manifest") << "garbage manifest" << QStringList{QStringLiteral("--newer")} << 1 << "its manifest could not be read" << none;
         QTest::newRow("empty manifest") << "empty manifest" << QStringList{QStringLiteral("--newer")} << 1 << "its manifest could not be read" << none;
         QTest::newRow("checksum mismatch") << "checksum" << t1 << 1 << "Table-1.dat does not match its checksum in SHA256SUMS" << none;
+        QTest::newRow("manifest other than the indexed one") << "manifest not indexed" << t1 << 1 << "Update.txt does not match its checksum in SHA256SUMS" << none;
         QTest::newRow("bad signature") << "bad signature" << t1 << 1 << "The update source's signature does not verify (it was made with a key that is not trusted here); nothing was replaced." << none;
         QTest::newRow("unsigned index, trusted key present") << "unsigned" << t1 << 1 << "SHA256SUMS is not signed" << none;
         QTest::newRow("program over http without a signed index") << "program unsigned" << QStringList{QStringLiteral("--program")} << 1 << "without a signed SHA256SUMS" << none;
@@ -466,9 +467,13 @@ private slots:
             server.Routes[QStringLiteral("Update.txt")].Body += "METERLIST, \"" + name.toUtf8() + "\", 01/15/2099\r\n";
             server.Routes[name.section(u'/', -1)].Body = files_.value(QStringLiteral("AWWA-Standard.mtr"));
         } else if (fault == u"program list") {
-            server.Routes[QStringLiteral("Update.txt")].Body += "METERLIST, \"Quorvel.mtr\", 01/15/2099\r\n";
-            server.Routes[QStringLiteral("SHA256SUMS")].Body = index_all();
-            server.Routes[QStringLiteral("SHA256SUMS.minisig")].Body = Sign(index_all());
+            const QByteArray manifest = files_.value(QStringLiteral("Update.txt")) + "METERLIST, \"Quorvel.mtr\", 01/15/2099\r\n";
+            server.Routes[QStringLiteral("Update.txt")].Body = manifest;
+            QByteArray index = index_all(); // the index lists the manifest served
+            index.replace(QCryptographicHash::hash(files_.value(QStringLiteral("Update.txt")), QCryptographicHash::Sha256).toHex(),
+                          QCryptographicHash::hash(manifest, QCryptographicHash::Sha256).toHex());
+            server.Routes[QStringLiteral("SHA256SUMS")].Body = index;
+            server.Routes[QStringLiteral("SHA256SUMS.minisig")].Body = Sign(index);
             QVERIFY(Write(folder + u'/' + Trusted_Keys_Name, other_pub_ + key_pub_)); // two trusted keys
         } else if (fault == u"garbage manifest") {
             QByteArray garbage(4096, '\0');
@@ -482,6 +487,9 @@ private slots:
             const QByteArray good = QCryptographicHash::hash(files_.value(QStringLiteral("Table-1.dat")), QCryptographicHash::Sha256).toHex();
             index.replace(good, QByteArray(64, '0'));
             server.Routes[QStringLiteral("SHA256SUMS")].Body = index;
+        } else if (fault == u"manifest not indexed") {
+            server.Routes[QStringLiteral("Update.txt")].Body.replace("Table-1 = 01/15/2099", "Table-1 = 01/16/2099");
+            server.Routes[QStringLiteral("SHA256SUMS")].Body = index_all();
         } else if (fault == u"bad signature") {
             server.Routes[QStringLiteral("SHA256SUMS")].Body = index_all();
             server.Routes[QStringLiteral("SHA256SUMS.minisig")].Body = Sign(index_all(), true); // not a trusted key

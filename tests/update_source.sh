@@ -85,9 +85,14 @@ done
 # A tampered file after signing: nothing is replaced, exit 1.
 cp -a "$prog" "$work/before"
 printf "' tampered\r\n" >> "$rel/Table-2.dat"
-sed -i 's#^Table-2 = .*#Table-2 = 12/31/2099\r#' "$rel/Update.txt"
 "$prog/Quorvel" --update --source "$rel" --table 2 --program > "$work/update.txt" 2>&1; rc=$?
 [ $rc -eq 1 ] || fail "tampered Table-2: exit $rc, expected 1"
 grep -q "Table-2.dat does not match its checksum" "$work/update.txt" || fail "tampered Table-2: not told why"
 diff -r "$work/before" "$prog" >/dev/null || fail "tampered Table-2: the program folder changed"
+# A manifest changed after signing (here to call Table-2 newer): nothing is replaced.
+sed -i 's#^Table-2 = .*#Table-2 = 12/31/2099\r#' "$rel/Update.txt"
+"$prog/Quorvel" --update --source "$rel" --newer > "$work/update.txt" 2>&1; rc=$?
+[ $rc -eq 1 ] || fail "tampered Update.txt: exit $rc, expected 1"
+grep -q "Update.txt does not match its checksum" "$work/update.txt" || fail "tampered Update.txt: not told why"
+diff -r "$work/before" "$prog" >/dev/null || fail "tampered Update.txt: the program folder changed"
 echo PASS

@@ -226,6 +226,7 @@ void Frm_Update::Run()
     context.Server_Name = local_.Server_Name;
     context.Today = QDate::currentDate();
     context.Limits.Inactivity_Ms = local_.Timeout_Ms;
+    context.Manifest_Sha256 = Manifest.Sha256;
     context.Advance = [progress] { progress->Advance(); };
     context.Bytes = [progress](const QString &name, qint64 received, qint64 total) { progress->Set_Bytes(name, received, total); };
     context.Cancelled = [this] { return cancel_requested_; };

@@ -6,6 +6,7 @@
 #include "update_fetch.h"
 
 #include <QDir>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 
@@ -134,8 +135,11 @@ Update_Manifest Fetch_Manifest(const QString &server_name, const QString &local_
     Update_Manifest manifest;
     if (got.Ok) {
         QFile copy(local_copy);
-        if (copy.open(QIODevice::ReadOnly))
-            manifest = Parse_Manifest(copy.readAll());
+        if (copy.open(QIODevice::ReadOnly)) {
+            const QByteArray bytes = copy.readAll();
+            manifest = Parse_Manifest(bytes);
+            manifest.Sha256 = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+        }
     }
     if (error)
         *error = got.Ok ? QString() : got.Error;

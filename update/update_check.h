@@ -30,6 +30,7 @@ struct Update_Manifest {
     QString Server_Version; // empty: the manifest named no version
     QString Table_Date[3];  // Table-1 to Table-3, as written ("mm/dd/yyyy")
     QList<Server_List_Entry> Lists;
+    QByteArray Sha256; // of the bytes read, as sha256sum writes it; checked against the source's index
 };
 
 // Reads a manifest: items end at a comma or a line end, leading blanks are

@@ -334,6 +334,12 @@ Update_Run_Result Run_Update(const Update_Run_Context &c, const Update_Choice &c
             QString why;
             if (!Parse_Sha256_Sums(read(index_path), sums, why))
                 return give_up(QStringLiteral("The update source's index is damaged: %1.").arg(why));
+            // The versions the user chose by come from the manifest: it is checked as every file is.
+            const QString manifest = QStringLiteral("Update.txt");
+            if (!c.Manifest_Sha256.isEmpty() && !sums.contains(manifest))
+                return give_up(QStringLiteral("%1 is not listed in the update source's SHA256SUMS.").arg(manifest));
+            if (!c.Manifest_Sha256.isEmpty() && sums.value(manifest) != c.Manifest_Sha256)
+                return give_up(QStringLiteral("%1 does not match its checksum in SHA256SUMS.").arg(manifest));
         }
         if (choice.Program && Source_Kind(c.Server_Name) == Update_Source_Kind::Http && !verified)
             return give_up(QStringLiteral("The program comes from an internet source without a signed SHA256SUMS "

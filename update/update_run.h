@@ -61,6 +61,9 @@ struct Update_Run_Context {
     QString Table_Names[3] = {QStringLiteral("Table-1.dat"), QStringLiteral("Table-2.dat"), QStringLiteral("Table-3.dat")};
     QDate Today;
     Fetch_Options Limits; // size and inactivity limits; the run sets the callbacks
+    // The SHA-256 (hex) of the manifest the choice was made from; when the
+    // source has an index, the manifest must be listed there and match it.
+    QByteArray Manifest_Sha256;
     // Gets a file of the source into a local file; by default from Server_Name.
     std::function<Fetch_Outcome(const QString &name, const QString &destination, const Fetch_Options &)> Fetch;
     // Called once for each item fetched and checked (or given up).
