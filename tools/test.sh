@@ -5,3 +5,5 @@ cd "$(dirname "$0")/.."
 bash tools/build.sh
 cd build
 ctest --output-on-failure --timeout 600
+# A skipped case counts as a failure unless tools/allowed_skips.txt explains it.
+bash ../tools/check_skips.sh .
