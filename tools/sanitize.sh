@@ -32,7 +32,7 @@ echo "checked build: $((SECONDS - start)) s"
 status=0
 if [ "${QUORVEL_SANITIZE_SKIP_TESTS:-0}" != 1 ]; then
   t=$SECONDS
-  (cd "$build" && ctest --output-on-failure --timeout 900) || status=1
+  (cd "$build" && ctest --output-on-failure --timeout 900 --output-junit Testing/junit.xml) || status=1
   bash tools/check_skips.sh "$build" || status=1
   echo "test suite under the sanitizers: $((SECONDS - t)) s"
 fi
