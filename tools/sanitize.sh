@@ -2,9 +2,10 @@
 # The checked build: everything built with clang, Debug, AddressSanitizer and
 # UndefinedBehaviorSanitizer into build-sanitize/; the whole test suite run
 # there; then each fuzz harness of tests/fuzz run for a bounded time from a
-# copy of its seed corpus. Any sanitizer report, failing test, unexplained
-# skip or fuzzer finding makes the script fail; a fuzzer's finding is kept
-# under build-sanitize/fuzz/findings/.
+# copy of its seed corpus, with the shipped files of data/ and the harness's
+# dictionary of tokens in tests/fuzz/dict. Any sanitizer report, failing
+# test, unexplained skip or fuzzer finding makes the script fail; a fuzzer's
+# finding is kept under build-sanitize/fuzz/findings/.
 #
 #   QUORVEL_FUZZ_SECONDS  time per harness (60)
 #   QUORVEL_SANITIZE_SKIP_TESTS=1  only the harnesses (while working on one)
@@ -51,10 +52,25 @@ while read -r name; do
   work=$root/$build/fuzz/run/$name
   rm -rf "$work" && mkdir -p "$work/corpus"
   cp "$seeds"/* "$work/corpus/"
+  # The shipped files as they are today join the committed seeds.
+  shipped=()
+  dict=$root/tests/fuzz/dict/$name.dict
+  case $name in
+    data_file) shipped=(data/*.dat data/*.mtr data/*.qvl); dict=$root/tests/fuzz/dict/data.dict ;;
+    fixture_table) shipped=(data/Table-1.dat data/Table-2.dat); dict=$root/tests/fuzz/dict/data.dict ;;
+    conversion_table) shipped=(data/Table-3.dat); dict=$root/tests/fuzz/dict/data.dict ;;
+    meter_list) shipped=(data/*.mtr); dict=$root/tests/fuzz/dict/data.dict ;;
+    job_file) shipped=(data/*.qvl) ;;
+  esac
+  for f in "${shipped[@]}"; do
+    [ -f "$f" ] && cp "$f" "$work/corpus/shipped-$(basename "$f")"
+  done
+  options=()
+  [ -f "$dict" ] && options+=(-dict="$dict")
   log=$work/fuzz.log
   t=$SECONDS
   if (cd "$work" && "$root/$build/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 \
-        -print_final_stats=1 -artifact_prefix="$findings/$name-" corpus >"$log" 2>&1); then
+        -print_final_stats=1 -artifact_prefix="$findings/$name-" "${options[@]}" corpus >"$log" 2>&1); then
     result=ok
   else
     result=FAILED
