@@ -13,6 +13,8 @@
 
 #include <QDate>
 
+#include <cmath>
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QList<QByteArray> parts = fuzz::Split_Parts(fuzz::Bytes(data, size), 5);
@@ -33,6 +35,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const Sizing_Job &job = state.Job;
     if (job.Meter_Index < 0 || job.Meter_Index > state.Meters.Count())
         std::abort();
+    // A total or flow that cannot be computed takes the "too many fixtures"
+    // path with its message; every number a result holds is a number.
+    if (job.Design_Flow_Oops != outcome.Messages.contains(Too_Many_Fixtures_Message))
+        std::abort();
+    for (const double v : {job.Fixture_Units, job.Design_Flow, job.Loss_Meter, job.Loss_Service_1,
+                           job.Loss_Service_2, job.A_Value, job.Loss_Plumbing, job.Pressure_After_Meter,
+                           job.Pressure_At_Fixture}) {
+        if (!std::isfinite(v))
+            std::abort();
+    }
+    for (const Trace_Step &step : outcome.Trace) {
+        if (!std::isfinite(step.Result))
+            std::abort();
+        for (const Trace_Input &input : step.Inputs) {
+            if (!std::isfinite(input.Value))
+                std::abort();
+        }
+    }
     Report_Text(state, &outcome);
     Compare_Meters(job, state.Meters);
     Pressure_Profile(job);
