@@ -49,10 +49,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     {
         const Settings_Store store(path);
         const Settings_Fields again = Read_Settings(store);
-        if (again.Editor != loaded.Editor || again.ServerName != loaded.ServerName
-            || again.Default_Path != loaded.Default_Path || again.Set_Meter_Table != loaded.Set_Meter_Table
-            || again.Default_Meter_Location != loaded.Default_Meter_Location
-            || again.Default_DefaultName != loaded.Default_DefaultName)
+        // "Version" and "OkINI" are written as this program's; everything
+        // else as it was read.
+        const auto same = [](const Settings_Fields &a, const Settings_Fields &b) {
+            return a.Sound1 == b.Sound1 && a.Large_Buttons == b.Large_Buttons && a.Code == b.Code
+                   && a.Fixture == b.Fixture && a.Flush == b.Flush && a.Editor == b.Editor
+                   && a.Default_DefaultName == b.Default_DefaultName && a.ServerName == b.ServerName
+                   && a.Default_Use_Pressure == b.Default_Use_Pressure
+                   && a.Default_Meter_Location == b.Default_Meter_Location
+                   && a.Default_Calc_Flow.Text() == b.Default_Calc_Flow.Text()
+                   && a.Default_Pressure_Min_Main.Text() == b.Default_Pressure_Min_Main.Text()
+                   && a.Default_Dia_Service.Text() == b.Default_Dia_Service.Text()
+                   && a.Default_C_Service.Text() == b.Default_C_Service.Text()
+                   && a.Default_Dia_Plumbing.Text() == b.Default_Dia_Plumbing.Text()
+                   && a.Default_C_Plumbing.Text() == b.Default_C_Plumbing.Text()
+                   && a.Default_Len_Factor.Text() == b.Default_Len_Factor.Text()
+                   && a.Default_Pressure_Treatment.Text() == b.Default_Pressure_Treatment.Text()
+                   && a.Default_Pressure_Fixture.Text() == b.Default_Pressure_Fixture.Text()
+                   && a.Default_No_Upsize.Text() == b.Default_No_Upsize.Text()
+                   && a.Default_Path == b.Default_Path && a.Set_Meter_Table == b.Set_Meter_Table;
+        };
+        if (!same(again, loaded) || again.INIVersion != Program_Version || !again.OkINI)
             std::abort();
     }
     return 0;
