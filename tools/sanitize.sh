@@ -25,7 +25,7 @@ export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1:check_initi
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export LSAN_OPTIONS="suppressions=$root/tools/lsan.supp:print_suppressions=0"
 
-CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=Debug \
   -DQUORVEL_SANITIZE=ON -DQUORVEL_FUZZ=ON >/dev/null
 cmake --build "$build" --parallel
 echo "checked build: $((SECONDS - start)) s"
