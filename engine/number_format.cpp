@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QLocale>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -259,11 +260,17 @@ QString Short_Date_Text(const QDate &date)
     return QStringLiteral("%1/%2/%3").arg(date.month()).arg(date.day()).arg(date.year(), 4, 10, QLatin1Char('0'));
 }
 
-QDate Parse_Date_Text(QStringView text)
+namespace {
+
+// Qt reads a signed year ("17 May -2024"); the program writes a date as
+// M/d/yyyy and takes only years it can write and read back that way.
+QDate Four_Digit_Year(const QDate &date)
 {
-    const QString t = text.trimmed().toString();
-    if (t.isEmpty())
-        return QDate();
+    return date.isValid() && date.year() >= 1 && date.year() <= 9999 ? date : QDate();
+}
+
+QDate Parse_Date(const QString &t)
+{
     // M/d/yyyy and M/d/yy; a two-digit year is always 20yy.
     const QStringList parts = t.split(u'/');
     if (parts.size() == 3) {
@@ -272,7 +279,9 @@ QDate Parse_Date_Text(QStringView text)
         const int d = parts[1].trimmed().toInt(&ok_d);
         const QString year_text = parts[2].trimmed();
         int y = year_text.toInt(&ok_y);
-        if (ok_m && ok_d && ok_y && (year_text.size() == 2 || year_text.size() == 4)) {
+        const bool digits = std::all_of(year_text.begin(), year_text.end(),
+                                        [](QChar c) { return c >= u'0' && c <= u'9'; });
+        if (ok_m && ok_d && ok_y && digits && (year_text.size() == 2 || year_text.size() == 4)) {
             if (year_text.size() == 2)
                 y += 2000;
             const QDate date(y, m, d);
@@ -298,4 +307,14 @@ QDate Parse_Date_Text(QStringView text)
         return date;
     }
     return QDate();
+}
+
+} // namespace
+
+QDate Parse_Date_Text(QStringView text)
+{
+    const QString t = text.trimmed().toString();
+    if (t.isEmpty())
+        return QDate();
+    return Four_Digit_Year(Parse_Date(t));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "release_file.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -11,12 +13,6 @@ class QLabel;
 // history, the terms of use, the help page, and exit.
 
 inline const QString Launcher_Version = QStringLiteral("1.00.0127");
-
-// The newest release named in a "Version.txt": characters 4 to 14 of the
-// last value (of the first 500) that begins with "v. ". Values end at a
-// comma or a line end; surrounding quotes are removed and leading blanks
-// skipped. "File Error" when the file cannot be read or names no release.
-QString Newest_Release(const QString &version_file);
 
 class Frm_Distribution : public QDialog {
     Q_OBJECT

@@ -317,6 +317,11 @@ private slots:
         QTest::newRow("iso") << "2002-08-08" << QDate(2002, 8, 8);
         QTest::newRow("day month year") << "21 Dec 2000" << QDate(2000, 12, 21);
         QTest::newRow("invalid day") << "2/30/2002" << QDate();
+        // Years the M/d/yyyy form cannot write and read back are no dates.
+        QTest::newRow("signed year, day month year") << "17 May -2024" << QDate();
+        QTest::newRow("signed year, iso") << "-2024-05-17" << QDate();
+        QTest::newRow("signed two digit year") << "5/17/-1" << QDate();
+        QTest::newRow("signed four character year") << "5/17/-202" << QDate();
         QTest::newRow("word") << "soon" << QDate();
         QTest::newRow("empty") << "" << QDate();
     }

@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools libqt6svg6-dev
           qt6-multimedia-dev libbenchmark-dev shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl
           libx11-dev libsodium-dev minisign pkg-config poppler-utils libglib2.0-bin openssl
-          lintian xorriso appstream man-db dpkg-dev)
+          lintian xorriso appstream man-db dpkg-dev clang-14 libclang-rt-14-dev llvm-14)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -4,4 +4,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/build.sh
 cd build
-ctest --output-on-failure --timeout 600
+ctest --output-on-failure --timeout 600 --output-junit Testing/junit.xml
+# A skipped case counts as a failure unless tools/allowed_skips.txt explains it.
+bash ../tools/check_skips.sh .

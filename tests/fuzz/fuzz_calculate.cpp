@@ -1,0 +1,66 @@
+// Calculate on a fuzzed job with fuzzed tables: the input holds a job file,
+// "Table-1.dat", "Table-2.dat", "Table-3.dat" and a meter list, separated by
+// lines that read "#####". The results then go through everything that
+// shows them: the report, the meter comparison and the pressure profile.
+
+#include "calculate.h"
+#include "fuzz_common.h"
+#include "job_file.h"
+#include "meter_comparison.h"
+#include "pressure_profile.h"
+#include "program_state.h"
+#include "report.h"
+
+#include <QDate>
+
+#include <cmath>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QList<QByteArray> parts = fuzz::Split_Parts(fuzz::Bytes(data, size), 5);
+    fuzz::Put_File(QStringLiteral("Table-1.dat"), parts[1]);
+    fuzz::Put_File(QStringLiteral("Table-2.dat"), parts[2]);
+    fuzz::Put_File(QStringLiteral("Table-3.dat"), parts[3]);
+    fuzz::Put_File(QStringLiteral("Fuzz.mtr"), parts[4]);
+
+    Program_State state;
+    state.Settings = Settings_Fields::Factory();
+    state.Settings.Set_Meter_Table = QStringLiteral("Fuzz.mtr");
+    Set_Program_Paths(state, fuzz::Scratch_Folder());
+    Reset_Job(state.Job, state.Settings, Reset_Kind::Startup, QDate(2024, 5, 17));
+    Load_Tables(state);
+    Apply_Job_File(state, parts[0]);
+
+    Calc_Outcome outcome = state.Calculate_Job();
+    const Sizing_Job &job = state.Job;
+    if (job.Meter_Index < 0 || job.Meter_Index > state.Meters.Count())
+        std::abort();
+    // A total or flow that cannot be computed takes the "too many fixtures"
+    // path with its message; every number a result holds is a number.
+    if (job.Design_Flow_Oops != outcome.Messages.contains(Too_Many_Fixtures_Message))
+        std::abort();
+    for (const double v : {job.Fixture_Units, job.Design_Flow, job.Loss_Meter, job.Loss_Service_1,
+                           job.Loss_Service_2, job.A_Value, job.Loss_Plumbing, job.Pressure_After_Meter,
+                           job.Pressure_At_Fixture}) {
+        if (!std::isfinite(v))
+            std::abort();
+    }
+    for (const Trace_Step &step : outcome.Trace) {
+        if (!std::isfinite(step.Result))
+            std::abort();
+        for (const Trace_Input &input : step.Inputs) {
+            if (!std::isfinite(input.Value))
+                std::abort();
+        }
+    }
+    Report_Text(state, &outcome);
+    Compare_Meters(job, state.Meters);
+    Pressure_Profile(job);
+    // A job calculated and saved reads back to the same file.
+    const QByteArray written = Job_File_Bytes(state);
+    Program_State again = state;
+    Apply_Job_File(again, written);
+    if (Job_File_Fields(Job_File_Bytes(again)) != Job_File_Fields(written))
+        std::abort();
+    return 0;
+}
