@@ -353,6 +353,8 @@ Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table, cons
             const double count = Leading_Number(job.Fixture_Count[r]);
             if (each == 0 || count == 0)
                 continue;
+            if (!std::isfinite(count * each))
+                break; // the total overflows here: the trace stops at the last row it can show
             const Fixture_Row &row = table.Rows[r];
             out.Trace << Trace_Step{QStringLiteral("fixture_row"),
                                     (job.Description_Mode == 1 ? row.Code_Description : row.Plain_Description).trimmed(),
@@ -363,9 +365,10 @@ Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table, cons
                                     count * each, QStringLiteral("FU"), 0};
         }
     }
-    out.Trace << Trace_Step{QStringLiteral("fixture_units"), QStringLiteral("Fixture units"),
-                            QStringLiteral("FU = \u03a3 count \u00b7 fixture units each"), {}, job.Fixture_Units,
-                            QStringLiteral("FU"), 0};
+    if (units_finite)
+        out.Trace << Trace_Step{QStringLiteral("fixture_units"), QStringLiteral("Fixture units"),
+                                QStringLiteral("FU = \u03a3 count \u00b7 fixture units each"), {}, job.Fixture_Units,
+                                QStringLiteral("FU"), 0};
 
     double flow = 0;
     if (units_finite

@@ -405,7 +405,7 @@ private slots:
         QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
         if (::geteuid() != 0)
-            QSKIP("a full file system needs root to mount");
+            QSKIP("a full file system needs root to mount a small tmpfs");
         const QString small = dir.filePath(QStringLiteral("small"));
         QVERIFY(QDir().mkdir(small));
         QProcess mount;

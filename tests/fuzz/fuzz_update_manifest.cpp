@@ -1,9 +1,6 @@
 // The update manifest ("Update.txt") of an update source, and the list of
 // meter lists built from it against the lists of this computer.
-//
-// The release index of an update source (its checksum list and signature)
-// gets a harness of its own beside this one, fuzz_release_index.cpp, added
-// to the list in CMakeLists.txt here with its corpus under corpus/release_index.
+// The release index (checksums and signature) has fuzz_release_index.cpp.
 
 #include "fuzz_common.h"
 #include "update_check.h"
