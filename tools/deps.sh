@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, when they are missing.
 set -euo pipefail
-packages=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools libqt6svg6-dev
+packages=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-svg-dev
           qt6-multimedia-dev libbenchmark-dev shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl
           libx11-dev libsodium-dev minisign pkg-config poppler-utils libglib2.0-bin openssl
           lintian xorriso appstream man-db dpkg-dev clang-14 libclang-rt-14-dev llvm-14)
