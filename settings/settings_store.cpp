@@ -72,9 +72,25 @@ bool Is(const Key_Field &k, T Settings_Fields::*member)
 // What the INI reader made of a value, as the text that was stored.
 QString Text_Of(const QVariant &value)
 {
-    if (value.userType() == QMetaType::QStringList)
-        return value.toStringList().join(QStringLiteral(", "));
-    return value.toString(); // an invalid or foreign value gives the empty text
+    const QString text = value.userType() == QMetaType::QStringList
+                             ? value.toStringList().join(QStringLiteral(", "))
+                             : value.toString(); // an invalid or foreign value gives the empty text
+    // A hand-edited "\xDEFA" is half of a UTF-16 pair, which the file can
+    // never hold: it reads as the replacement character, as it would after
+    // the next save, so a value read is a value that can be written back.
+    if (text.isValidUtf16())
+        return text;
+    QString whole;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            whole += c;
+            whole += text[++i];
+        } else {
+            whole += c.isSurrogate() ? QChar(QChar::ReplacementCharacter) : c;
+        }
+    }
+    return whole;
 }
 
 QStringList Key_Names()

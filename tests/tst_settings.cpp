@@ -356,6 +356,9 @@ private slots:
         QTest::newRow("comment") << QByteArray("Default Name=Pat ; the designer") << "Pat";
         QTest::newRow("rectangle") << QByteArray("Default Name=@Rect(0 0 1 1)") << "";
         QTest::newRow("invalid") << QByteArray("Default Name=@Invalid()") << "";
+        QTest::newRow("half a UTF-16 pair") << QByteArray("Default Name=Pat\\xdefa") << QStringLiteral("Pat\ufffd");
+        QTest::newRow("list claiming a huge length")
+            << QByteArray("Default Name=@Variant(\\0\\0\\0\\v7f\\0\\0\\0-\\x10)") << "";
     }
     void Hand_Edited()
     {
@@ -366,6 +369,13 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("[Config]\n" + line + "\n");
         f.close();
+        QCOMPARE(Settings_Store(file).Read(QStringLiteral("Default Name")), text);
+        // What was read is written and read back as it was.
+        {
+            Settings_Store store(file);
+            store.Write(QStringLiteral("Default Name"), text);
+            QVERIFY(store.Flush());
+        }
         QCOMPARE(Settings_Store(file).Read(QStringLiteral("Default Name")), text);
     }
 
