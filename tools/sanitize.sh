@@ -8,6 +8,9 @@
 # finding is kept under build-sanitize/fuzz/findings/.
 #
 #   QUORVEL_FUZZ_SECONDS  time per harness (60)
+#   QUORVEL_FUZZ_SEED     the fuzzers' random seed (1): CI repeats the same
+#                         run, so what it finds reproduces; set another (or
+#                         0, a new one each time) to search further by hand
 #   QUORVEL_SANITIZE_SKIP_TESTS=1  only the harnesses (while working on one)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -73,7 +76,7 @@ while read -r name; do
   [ -f "$dict" ] && options+=(-dict="$dict")
   log=$work/fuzz.log
   t=$SECONDS
-  if (cd "$work" && "$root/$build/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 \
+  if (cd "$work" && "$root/$build/fuzz/fuzz_$name" -max_total_time="$seconds" -seed="${QUORVEL_FUZZ_SEED:-1}" -timeout=20 -rss_limit_mb=2560 \
         -print_final_stats=1 -artifact_prefix="$findings/$name-" "${options[@]}" corpus >"$log" 2>&1); then
     result=ok
   else
