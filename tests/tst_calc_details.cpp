@@ -1,5 +1,6 @@
 #include "frm_calc_details.h"
 #include "frm_main.h"
+#include "window_prompt.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,35 +18,6 @@
 #include <QtTest>
 
 namespace {
-
-// Answers the file dialogs from a script and records every message.
-class Scripted_Prompt : public Prompt {
-public:
-    QStringList Messages;
-    QStringList Paths; // answers of the file dialogs; "" cancels
-    QStringList Dialog_Names;
-
-    void Show_Message(const QString &text) override { Messages << text; }
-    Answer Ask_Yes_No(const QString &text) override
-    {
-        Messages << text;
-        return Answer::No;
-    }
-    Answer Ask_Yes_No_Cancel(const QString &text) override
-    {
-        Messages << text;
-        return Answer::Cancel;
-    }
-    QString Choose_Open_File(const QString &, const QString &, const QString &, int) override
-    {
-        return Paths.isEmpty() ? QString() : Paths.takeFirst();
-    }
-    QString Choose_Save_File(const QString &, const QString &name, const QString &, int) override
-    {
-        Dialog_Names << name;
-        return Paths.isEmpty() ? QString() : Paths.takeFirst();
-    }
-};
 
 QString Program_Folder()
 {

@@ -1,6 +1,7 @@
 #include "elided_label.h"
 #include "frm_about.h"
 #include "frm_main.h"
+#include "window_prompt.h"
 #include "fault_folder.h"
 #include "frm_note.h"
 #include "text_codec.h"
@@ -35,40 +36,6 @@
 #include <QtTest>
 
 namespace {
-
-// Answers the window's questions from a script and records every message.
-class Scripted_Prompt : public Prompt {
-public:
-    QStringList Messages;
-    QList<Answer> Answers;
-    QStringList Paths;      // answers of the file dialogs; "" cancels
-    int Dialogs_Shown = 0;
-    std::function<void()> On_Save_Dialog; // looks at the window while the save dialog is up
-
-    void Show_Message(const QString &text) override { Messages << text; }
-    Answer Ask_Yes_No(const QString &text) override
-    {
-        Messages << text;
-        return Answers.isEmpty() ? Answer::No : Answers.takeFirst();
-    }
-    Answer Ask_Yes_No_Cancel(const QString &text) override
-    {
-        Messages << text;
-        return Answers.isEmpty() ? Answer::Cancel : Answers.takeFirst();
-    }
-    QString Choose_Open_File(const QString &, const QString &, const QString &, int) override
-    {
-        ++Dialogs_Shown;
-        return Paths.isEmpty() ? QString() : Paths.takeFirst();
-    }
-    QString Choose_Save_File(const QString &, const QString &, const QString &, int) override
-    {
-        ++Dialogs_Shown;
-        if (On_Save_Dialog)
-            On_Save_Dialog();
-        return Paths.isEmpty() ? QString() : Paths.takeFirst();
-    }
-};
 
 QString Program_Folder()
 {
