@@ -1,0 +1,119 @@
+#pragma once
+
+// Shared by the engine's test programs: table and meter list lines in their
+// fixed columns, files written for a test, the tables of the worked
+// pressure example and the rising-meter-list check.
+
+#include "calculate.h"
+#include "program_state.h"
+#include "tables.h"
+#include "text_codec.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <array>
+
+// Time bounds in a build with the sanitizers, which read some thirty times slower.
+#ifdef QUORVEL_CHECKED_BUILD
+constexpr int Slowdown = 40;
+#else
+constexpr int Slowdown = 1;
+#endif
+
+inline QString Pad(const QString &text, int width)
+{
+    return text.leftJustified(width, u' ', true);
+}
+
+// A fixture table record cut at the columns 1-39, 40-79, 80-89, 90-99, 100-109.
+inline QString Fixture_Line(const QString &code, const QString &plain, const QString &v3, const QString &v4,
+                     const QString &fu)
+{
+    return Pad(code, 39) + Pad(plain, 40) + Pad(v3, 10) + Pad(v4, 10) + Pad(fu, 10);
+}
+
+inline QString Meter_Line(const QString &label, const QString &make, double max_flow, double cont_flow,
+                   std::array<double, 6> loss = {10, 2, 20, 5, 40, 12})
+{
+    QString line = Pad(label, 19) + Pad(make, 20) + Pad(QStringLiteral("Model"), 20) + Pad(QStringLiteral("1"), 10)
+                   + Pad(QString::number(max_flow), 10) + Pad(QString::number(cont_flow), 10);
+    for (double v : loss)
+        line += Pad(QString::number(v), 10);
+    return line;
+}
+
+inline QString Write(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        qFatal("cannot write test file");
+    f.write(bytes);
+    return path;
+}
+
+inline QByteArray Lines(const QStringList &lines)
+{
+    return Encode_1252(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+}
+
+// Tables of the worked pressure example: one fixture of 10 fixture units is
+// 20 gpm in the tank column.
+struct Example {
+    Fixture_Table priv, pub;
+    Flow_Conversion_Table conv;
+    Meter_List meters;
+    Sizing_Job job;
+
+    Example()
+    {
+        Fixture_Row row;
+        row.Plain_Description = QStringLiteral("Ten unit fixture");
+        row.Fixture_Units = 10;
+        priv.Rows = {row};
+        pub.Rows = {row};
+        conv.Rows = {{10, 30, 20}, {20, 45, 35}};
+        Meter_Entry small{QStringLiteral("Small"), QStringLiteral("MakeA"), QStringLiteral("M1"), 0, 25, 12,
+                          {10, 20, 40}, {2, 5, 12}};
+        Meter_Entry medium{QStringLiteral("Medium"), QStringLiteral("MakeB"), QStringLiteral("M2"), 0, 50, 25,
+                           {10, 20, 40}, {1, 2, 6}};
+        Meter_Entry large{QStringLiteral("Large"), QStringLiteral("MakeC"), QStringLiteral("M3"), 0, 100, 50,
+                          {10, 20, 40}, {0.5, 1, 3}};
+        meters.Entries = {small, medium, large};
+        Reset_Job(job, Settings_Fields::Factory(), Reset_Kind::Startup, QDate(2026, 12, 9));
+        job.Fixture_Count[0] = QStringLiteral("1");
+        job.Use_Pressure = true;
+        job.Pressure_Min_Main = QStringLiteral("60");
+        job.Elev_Main_Meter = QStringLiteral("5");
+        job.Dia_Service_1 = job.Dia_Service_2 = Loose_Value::Of_Number(1.5);
+        job.Len_Main_CB = QStringLiteral("50");
+        job.Len_CB_Meter = QStringLiteral("10");
+        job.Dia_Plumbing = QStringLiteral("1");
+        job.Len_Meter_Fixture = QStringLiteral("60");
+        job.Elev_Meter_Fixture = QStringLiteral("10");
+        job.Meter_Location = QStringLiteral("Inside");
+    }
+    Calc_Outcome Run() { return Calculate(job, priv, pub, conv, meters, false); }
+};
+
+// Why a meter list does not rise, or the empty text: every entry must be a
+// larger meter than the one before it, with a strictly higher maximum flow
+// and no more loss at the earlier meter's maximum flow, or an up-sizing
+// step would gain nothing or lose pressure.
+inline QString Rising_Fault(const Meter_List &list)
+{
+    for (int k = 1; k < list.Count(); ++k) {
+        const Meter_Entry &before = list.Entries[k - 1];
+        const Meter_Entry &after = list.Entries[k];
+        if (!(after.Max_Flow > before.Max_Flow))
+            return QStringLiteral("%1 (%2 gpm) does not rate above %3 (%4 gpm)")
+                .arg(after.Size_Label).arg(after.Max_Flow).arg(before.Size_Label).arg(before.Max_Flow);
+        const double loss_before = Meter_Loss(before, before.Max_Flow);
+        const double loss_after = Meter_Loss(after, before.Max_Flow);
+        if (loss_after > loss_before)
+            return QStringLiteral("%1 loses %2 psi at %3 gpm where %4 loses %5 psi")
+                .arg(after.Size_Label).arg(loss_after).arg(before.Max_Flow).arg(before.Size_Label).arg(loss_before);
+    }
+    return QString();
+}
