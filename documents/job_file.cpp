@@ -7,6 +7,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -274,10 +275,36 @@ Job_Read_Result Apply_Job_File(Program_State &state, const QByteArray &bytes)
 Job_Read_Result Read_Job_File(Program_State &state, const QString &path)
 {
     QFile file(path);
+    Job_Read_Result refused;
     if (!file.open(QIODevice::ReadOnly)) {
-        Job_Read_Result result;
-        result.Error = file.errorString();
-        return result;
+        refused.Error = file.errorString();
+        return refused;
     }
-    return Apply_Job_File(state, file.read(Max_Job_File_Bytes));
+    const auto too_large = [&] {
+        refused.Error = QStringLiteral("the file holds more than the %1 bytes a job file may hold").arg(Max_Job_File_Bytes);
+        return refused;
+    };
+    // Read by the file's size, never allocating the limit; a pipe or a file
+    // whose size is not known (0) is read in pieces until its end.
+    const qint64 known = file.isSequential() ? 0 : file.size();
+    if (known > Max_Job_File_Bytes)
+        return too_large();
+    constexpr qint64 Piece = 64 * 1024;
+    QByteArray bytes;
+    bytes.reserve(qsizetype(known));
+    for (;;) {
+        const qint64 want = std::min(bytes.size() < known ? known - bytes.size() : Piece,
+                                     Max_Job_File_Bytes + 1 - bytes.size());
+        const QByteArray piece = file.read(want);
+        if (piece.isEmpty())
+            break;
+        bytes += piece;
+        if (bytes.size() > Max_Job_File_Bytes)
+            return too_large();
+    }
+    if (file.error() != QFileDevice::NoError) {
+        refused.Error = file.errorString();
+        return refused;
+    }
+    return Apply_Job_File(state, bytes);
 }

@@ -16,8 +16,8 @@ inline const QString Earlier_Version_Message = QStringLiteral(
     "The version of the data file loaded is an earlier version then the current program version, check all "
     "data fields to verify values.");
 
-// The largest job file: the reader reads this much, and the writer refuses
-// a job whose file would be larger (only a huge note can make it so), so
+// The largest job file: the reader refuses a larger file, and the writer
+// refuses a job whose file would be larger (only a huge note can make it so), so
 // that every job file written is read back whole.
 constexpr qint64 Max_Job_File_Bytes = 16 * 1024 * 1024;
 
@@ -56,7 +56,8 @@ struct Job_Read_Result {
 
 // Reads a job file into the state's job, item by item: a value that cannot
 // be converted leaves its item as it was. Sets File_Version, refreshes the
-// grid and clears Flag_Save.
+// grid and clears Flag_Save. A file larger than Max_Job_File_Bytes is not
+// opened (Error says so); a pipe is read to its end.
 Job_Read_Result Read_Job_File(Program_State &state, const QString &path);
 
 // The same on a file text already in memory (an empty text reads as a file

@@ -14,6 +14,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <thread>
+
+#include <sys/stat.h>
+
 // Time bounds in a build with the sanitizers, which read some thirty times slower.
 #ifdef QUORVEL_CHECKED_BUILD
 constexpr int Slowdown = 40;
@@ -419,6 +423,39 @@ private slots:
         QVERIFY(!r.Opened);
         QVERIFY(!r.Error.isEmpty());
         QCOMPARE(s.Job.Location, QStringLiteral("kept"));
+    }
+
+    // A file past the limit is refused unread; a pipe, whose size is not
+    // known, is read to its end, over more than one piece.
+    void Size_Limit_And_Pipes()
+    {
+        QTemporaryDir dir;
+        QFile big(dir.filePath(QStringLiteral("big.qvl")));
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(Max_Job_File_Bytes + 1));
+        big.close();
+        Program_State s = Small_State();
+        s.Job.Location = QStringLiteral("kept");
+        Job_Read_Result r = Read_Job_File(s, big.fileName());
+        QVERIFY(!r.Opened);
+        QVERIFY2(r.Error.contains(QStringLiteral("more than")), qPrintable(r.Error));
+        QCOMPARE(s.Job.Location, QStringLiteral("kept"));
+
+        Program_State source = Small_State();
+        source.Job.Location = QStringLiteral("through a pipe");
+        source.Job.Note = QString(200000, u'n');
+        const QByteArray bytes = Job_File_Bytes(source);
+        const QString fifo = dir.filePath(QStringLiteral("pipe.qvl"));
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        std::thread writer([&] {
+            QFile w(fifo);
+            if (w.open(QIODevice::WriteOnly))
+                w.write(bytes);
+        });
+        r = Read_Job_File(s, fifo);
+        writer.join();
+        QVERIFY(r.Opened);
+        QCOMPARE(s.Job.Location, source.Job.Location);
+        QCOMPARE(s.Job.Note, source.Job.Note);
     }
 
     void Failed_Write_Keeps_The_Earlier_File()
