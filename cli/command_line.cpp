@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include "job_file.h"
+#include "calc_steps.h"
 #include "meter_comparison.h"
 #include "program_state.h"
 #include "report.h"
@@ -190,7 +191,7 @@ bool Save_Bytes(const QString &path, const QByteArray &bytes, QString *error)
 bool Ended_Unsized(const Sizing_Job &job)
 {
     return job.Meter_Label == Oops_Marker || job.Meter_Label.endsWith(QStringLiteral(" [Fail]"))
-           || job.Design_Flow_Oops;
+           || job.Design_Flow_Oops || job.Pressure_Not_Finite;
 }
 
 QJsonValue Number_Or_Null(bool present, double value)
@@ -210,7 +211,8 @@ QJsonObject Job_Object(const QString &path, const Program_State &state, const QS
     o.insert(QStringLiteral("design_flow_text"), job.Design_Flow_Text);
     o.insert(QStringLiteral("meter_size_text"), job.Meter_Size_Text);
     o.insert(QStringLiteral("pressure_at_fixture_text"), job.Pressure_Fixture_Text);
-    o.insert(QStringLiteral("fixture_units"), job.Fixture_Units);
+    // A total past what a double holds shows the marker and has no number.
+    o.insert(QStringLiteral("fixture_units"), Number_Or_Null(job.Fixture_Units_Text != Oops_Marker, job.Fixture_Units));
     o.insert(QStringLiteral("design_flow_gpm"), Number_Or_Null(!job.Design_Flow_Oops, job.Design_Flow));
     o.insert(QStringLiteral("meter_index"), meter ? QJsonValue(job.Meter_Index) : QJsonValue());
     o.insert(QStringLiteral("meter_label"), job.Meter_Label);
@@ -253,13 +255,13 @@ QJsonObject Job_Object(const QString &path, const Program_State &state, const QS
 
     // The steps Calculate took, each with its formula, inputs and result.
     QJsonArray steps;
-    for (const Trace_Step &t : trace) {
+    for (const Step_Text &t : Describe_Trace(trace, job, Table_In_Force(job, state.Table1, state.Table2))) {
         QJsonObject s;
         s.insert(QStringLiteral("key"), t.Key);
         s.insert(QStringLiteral("title"), t.Title);
         s.insert(QStringLiteral("formula"), t.Formula);
         QJsonArray inputs;
-        for (const Trace_Input &i : t.Inputs)
+        for (const Step_Input &i : t.Inputs)
             inputs.append(QJsonObject{{QStringLiteral("name"), i.Name}, {QStringLiteral("value"), i.Value},
                                       {QStringLiteral("unit"), i.Unit}});
         s.insert(QStringLiteral("inputs"), inputs);
@@ -272,10 +274,11 @@ QJsonObject Job_Object(const QString &path, const Program_State &state, const QS
     return o;
 }
 
-// Reads and sizes one job in a copy of the prepared state. False when the
-// file could not be opened (error says why).
+// Reads and sizes one job in a copy of the prepared state, recording the
+// steps in trace when record_trace is set. False when the file could not be
+// opened (error says why).
 bool Size_Job(const Program_State &prepared, const QString &path, Program_State &state, QStringList &messages,
-              QString &error, QVector<Trace_Step> &trace, Calc_Outcome *calculated = nullptr,
+              QString &error, bool record_trace, QVector<Trace_Step> &trace, Calc_Outcome *calculated = nullptr,
               QStringList *read_messages = nullptr)
 {
     state = prepared;
@@ -294,7 +297,7 @@ bool Size_Job(const Program_State &prepared, const QString &path, Program_State 
         return false;
     }
     messages = read.Messages;
-    const Calc_Outcome outcome = state.Calculate_Job();
+    const Calc_Outcome outcome = state.Calculate_Job(record_trace);
     messages += outcome.Messages;
     trace = outcome.Trace;
     if (calculated)
@@ -315,7 +318,7 @@ int Run_Calc(const Arguments &a, const Program_State &prepared, FILE *out, FILE 
         QStringList messages;
         QString error;
         QVector<Trace_Step> trace;
-        if (!Size_Job(prepared, path, state, messages, error, trace)) {
+        if (!Size_Job(prepared, path, state, messages, error, a.json, trace)) {
             Print(err, QStringLiteral("Quorvel: %1\n").arg(error));
             status = Usage_Or_File_Error;
             if (a.json) {
@@ -399,7 +402,7 @@ int Run_Pdf(const Arguments &a, const Program_State &prepared, const Pdf_Writer 
     Calc_Outcome outcome;
     QStringList read_messages;
     // Calculate runs once here; the report reads that outcome and recomputes nothing.
-    if (!Size_Job(prepared, path, state, messages, error, trace, &outcome, &read_messages)) {
+    if (!Size_Job(prepared, path, state, messages, error, true, trace, &outcome, &read_messages)) {
         Print(err, QStringLiteral("Quorvel: %1\n").arg(error));
         return Usage_Or_File_Error;
     }

@@ -17,17 +17,17 @@ QString Esc(const QString &text)
 }
 
 // The inputs of a step by name.
-QHash<QString, Trace_Input> Inputs_Of(const Trace_Step &step)
+QHash<QString, Step_Input> Inputs_Of(const Step_Text &step)
 {
-    QHash<QString, Trace_Input> out;
-    for (const Trace_Input &i : step.Inputs)
+    QHash<QString, Step_Input> out;
+    for (const Step_Input &i : step.Inputs)
         out.insert(i.Name, i);
     return out;
 }
 
-double Input(const Trace_Step &step, const QString &name)
+double Input(const Step_Text &step, const QString &name)
 {
-    for (const Trace_Input &i : step.Inputs) {
+    for (const Step_Input &i : step.Inputs) {
         if (i.Name == name)
             return i.Value;
     }
@@ -41,18 +41,18 @@ QString With_Unit(double value, const QString &unit)
 }
 
 // The left side of a formula: "Ls1" of "Ls1 = L · Q^1.852 ...".
-QString Symbol_Of(const Trace_Step &step)
+QString Symbol_Of(const Step_Text &step)
 {
     const qsizetype eq = step.Formula.indexOf(QStringLiteral(" = "));
     return eq < 0 ? step.Key : step.Formula.left(eq);
 }
 
 // The right side of the formula with each input replaced by its number.
-QString Substituted(const Trace_Step &step)
+QString Substituted(const Step_Text &step)
 {
     const qsizetype eq = step.Formula.indexOf(QStringLiteral(" = "));
     const QString right = eq < 0 ? step.Formula : step.Formula.mid(eq + 3);
-    const QHash<QString, Trace_Input> inputs = Inputs_Of(step);
+    const QHash<QString, Step_Input> inputs = Inputs_Of(step);
     static const QRegularExpression name(QStringLiteral("[A-Za-z][A-Za-z0-9]*"));
     QString out;
     qsizetype from = 0;
@@ -129,7 +129,7 @@ void Fixture_Section(const Calculation_Record &r, QString &h)
                                   QStringLiteral("FU each"), QStringLiteral("Subtotal FU")});
     double total = 0;
     bool any = false;
-    for (const Trace_Step &s : r.Outcome.Trace) {
+    for (const Step_Text &s : r.Steps) {
         if (s.Key == QStringLiteral("fixture_row")) {
             any = true;
             h += Row({Report_Number(Input(s, QStringLiteral("Row")), QString()), Esc(s.Title),
@@ -152,8 +152,8 @@ void Demand_Section(const Calculation_Record &r, QString &h)
 {
     const Sizing_Job &job = r.State.Job;
     h += QStringLiteral("<h2>2. Design flow</h2>");
-    const Trace_Step *table = nullptr, *flow = nullptr;
-    for (const Trace_Step &s : r.Outcome.Trace) {
+    const Step_Text *table = nullptr, *flow = nullptr;
+    for (const Step_Text &s : r.Steps) {
         if (s.Key == QStringLiteral("demand_table"))
             table = &s;
         else if (s.Key == QStringLiteral("design_flow"))
@@ -195,7 +195,7 @@ void Meter_Choice_Section(const Calculation_Record &r, QString &h)
              .arg(Esc(r.State.Meters.File_Name), Esc(r.State.Meters.Description), Date_Or_None(r.State.Meters.Date),
                   Basis_Name(job));
     int chosen = 0; // by the flow, before any up-sizing
-    for (const Trace_Step &s : r.Outcome.Trace) {
+    for (const Step_Text &s : r.Steps) {
         if (s.Key == QStringLiteral("meter_choice"))
             chosen = int(s.Result);
     }
@@ -209,7 +209,7 @@ void Meter_Choice_Section(const Calculation_Record &r, QString &h)
     if (r.Comparison.Rows.isEmpty())
         h += QStringLiteral("<tr><td colspan=\"6\"><i>The meter list holds no meters.</i></td></tr>");
     h += QStringLiteral("</table>");
-    for (const Trace_Step &s : r.Outcome.Trace) {
+    for (const Step_Text &s : r.Steps) {
         if (s.Key != QStringLiteral("meter_choice"))
             continue;
         h += QStringLiteral("<p>Q = %1 &le; rating %2: meter <b>%3</b>.</p>")
@@ -258,7 +258,7 @@ void Pressure_Section(const Calculation_Record &r, QString &h)
             h += QStringLiteral("</table>");
         open = false;
     };
-    for (const Trace_Step &s : r.Outcome.Trace) {
+    for (const Step_Text &s : r.Steps) {
         if (s.Evaluation == 0)
             continue;
         if (s.Key == QStringLiteral("upsize")) {
@@ -276,7 +276,7 @@ void Pressure_Section(const Calculation_Record &r, QString &h)
             close();
             evaluation = s.Evaluation;
             int meter_row = 0;
-            for (const Trace_Step &t : r.Outcome.Trace) {
+            for (const Step_Text &t : r.Steps) {
                 if (t.Evaluation == evaluation && t.Key == QStringLiteral("loss_meter"))
                     meter_row = int(Input(t, QStringLiteral("Meter row")));
             }
@@ -335,6 +335,8 @@ Calculation_Record Record_Calculation(const Program_State &state, const Calc_Out
     Calculation_Record r;
     r.State = state;
     r.Outcome = outcome;
+    r.Steps = Describe_Trace(outcome.Trace, state.Job, Table_In_Force(state.Job, state.Table1, state.Table2));
+    r.Calculated = true;
     r.Comparison = Compare_Meters(state.Job, state.Meters);
     r.Profile = Pressure_Profile(state.Job);
     return r;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calc_steps.h"
 #include "calculate.h"
 #include "meter_comparison.h"
 #include "pressure_profile.h"
@@ -10,18 +11,20 @@
 
 // Everything the engineering report and the Calculation Details window show
 // of one Calculate: the job and tables as they were calculated, the steps
-// Calculate recorded, every meter of the list against the job and the
-// pressure stations. Taken once after Calculate; the views only read it.
+// Calculate recorded in words, every meter of the list against the job and
+// the pressure stations. Taken once after Calculate; the views only read it.
 struct Calculation_Record {
     Program_State State;
     Calc_Outcome Outcome;
+    QVector<Step_Text> Steps;  // Outcome.Trace described
     QStringList Read_Messages; // of reading the job file, when it was read for this calculation
     Meter_Comparison Comparison;
     QVector<Profile_Station> Profile;
-    bool Empty() const { return Outcome.Trace.isEmpty(); }
+    bool Calculated = false;
+    bool Empty() const { return !Calculated; }
 };
 
-// state: after Calculate, with outcome its result.
+// state: after Calculate, with outcome its result, its trace recorded.
 Calculation_Record Record_Calculation(const Program_State &state, const Calc_Outcome &outcome);
 
 // Numbers as the engineering report prints them: pressures, flows and

@@ -240,7 +240,7 @@ QString Report_Path(const Program_State &state)
 
 bool Write_Report(Program_State &state, const QString &path, QString *error, Calc_Outcome *outcome)
 {
-    Calc_Outcome calculated = state.Calculate_Job();
+    Calc_Outcome calculated = state.Calculate_Job(outcome != nullptr);
     if (outcome)
         *outcome = calculated;
 

@@ -47,6 +47,7 @@ QString Report_Path(const Program_State &state);
 // (the earlier file stays when the write fails). Returns false with the
 // reason in *error when the file cannot be written; the job is calculated
 // either way, the zero-fills happen only when the file could be opened.
+// The outcome, with the steps recorded, goes to *outcome when given.
 bool Write_Report(Program_State &state, const QString &path, QString *error = nullptr,
                   Calc_Outcome *outcome = nullptr);
 

@@ -3,6 +3,7 @@
 #include "leading_number.h"
 #include "number_format.h"
 
+#include <algorithm>
 #include <cmath>
 
 const QString Too_Many_Fixtures_Message = QStringLiteral("Sorry, too many fixtures to calculate!");
@@ -28,11 +29,25 @@ constexpr int Most_Evaluations = 3;
 const QString Upsized_Suffix = QStringLiteral(" [Upsized]");
 const QString Fail_Suffix = QStringLiteral(" [Fail]");
 
-// A result that is not a finite number is shown as 0 rather than as a
-// meaningless text.
-double Finite(double value)
+// Appends a step to the trace when one is recorded.
+void Record(QVector<Trace_Step> *trace, Step_Key key, bool variant, int evaluation,
+            std::initializer_list<double> inputs, double result)
 {
-    return std::isfinite(value) ? value : 0.0;
+    if (!trace)
+        return;
+    Trace_Step step;
+    step.Key = key;
+    step.Variant = variant;
+    step.Evaluation = std::uint8_t(evaluation);
+    step.Input_Count = std::uint8_t(std::min<std::size_t>(inputs.size(), Trace_Most_Inputs));
+    std::copy_n(inputs.begin(), step.Input_Count, step.Inputs.begin());
+    step.Result = result;
+    trace->append(step);
+}
+
+bool All_Finite(std::initializer_list<double> values)
+{
+    return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
 }
 
 } // namespace
@@ -126,9 +141,11 @@ bool Design_Flow_Of(double fixture_units, Flush_Kind flush, const Flow_Conversio
     const Demand_Lookup d = Demand_Table_Flow(fixture_units, flush, table);
     if (!d.Within)
         return false;
-    flow = d.Table_Flow;
-    flow += Leading_Number(irrigation_flow) + Leading_Number(note_a_flow);
-    flow = Finite(flow);
+    // An interpolation or a sum past the largest double is no flow either.
+    const double sum = d.Table_Flow + Leading_Number(irrigation_flow) + Leading_Number(note_a_flow);
+    if (!std::isfinite(d.Table_Flow) || !std::isfinite(sum))
+        return false;
+    flow = sum;
     return true;
 }
 
@@ -136,10 +153,10 @@ double Hazen_Williams_Loss(double flow, double length, double c_factor, double d
 {
     if (flow <= 0 || c_factor <= 0 || diameter <= 0)
         return 0;
-    return Finite(std::pow(flow, Flow_Exponent) * length
-                  / (std::pow(c_factor, Flow_Exponent) * Friction_Coefficient
-                     * std::pow(diameter / Inches_Per_Foot, Diameter_Exponent))
-                  / Feet_Per_Psi);
+    return std::pow(flow, Flow_Exponent) * length
+           / (std::pow(c_factor, Flow_Exponent) * Friction_Coefficient
+              * std::pow(diameter / Inches_Per_Foot, Diameter_Exponent))
+           / Feet_Per_Psi;
 }
 
 double Meter_Loss(const Meter_Entry &meter, double flow)
@@ -159,7 +176,7 @@ double Meter_Loss(const Meter_Entry &meter, double flow)
         if (flow <= q) {
             if (q == q0)
                 return h;
-            return Finite(h0 + (flow - q0) * (h - h0) / (q - q0));
+            return h0 + (flow - q0) * (h - h0) / (q - q0);
         }
         q_prev = q0;
         h_prev = h0;
@@ -172,7 +189,7 @@ double Meter_Loss(const Meter_Entry &meter, double flow)
     // Beyond the last point: the last segment goes on in a straight line.
     if (q_last == q_prev)
         return h_last;
-    return Finite(h_last + (flow - q_last) * (h_last - h_prev) / (q_last - q_prev));
+    return h_last + (flow - q_last) * (h_last - h_prev) / (q_last - q_prev);
 }
 
 int Meter_Font_Points(const QString &meter_text)
@@ -189,9 +206,13 @@ void Evaluate_Pressure(Sizing_Job &job, const Meter_List &meters, QStringList &m
     const bool inside = job.Meter_Inside();
     const double required = job.Pressure_Fixture.Number();
     const bool no_upsize = job.No_Upsize.Number() != 0;
+    const int first_meter = job.Meter_Index;
+    const QString first_label = job.Meter_Label;
+    const qsizetype first_step = trace ? trace->size() : 0;
 
     job.Upsize_Count = 1;
     job.Pressure_Evaluated = true;
+    job.Pressure_Not_Finite = false;
     job.No_Larger_Meter = false;
     for (;;) {
         const Meter_Entry *meter = meters.Entry(job.Meter_Index);
@@ -209,80 +230,61 @@ void Evaluate_Pressure(Sizing_Job &job, const Meter_List &meters, QStringList &m
         job.Loss_Plumbing = job.A_Value / A_Value_Length * job.Len_Meter_Fixture.Number() * job.Len_Factor.Number();
         job.Pressure_At_Fixture = job.Pressure_After_Meter - (inside ? 0 : job.Loss_Service_2) - job.Loss_Plumbing
                                   - job.Pressure_Treatment.Number() - job.Elev_Meter_Fixture.Number() / Feet_Per_Psi;
-        job.Pressure_At_Fixture = Finite(job.Pressure_At_Fixture);
-        job.Pressure_After_Meter = Finite(job.Pressure_After_Meter);
-        job.Loss_Plumbing = Finite(job.Loss_Plumbing);
+        if (!All_Finite({job.Loss_Meter, job.Loss_Service_1, job.Loss_Service_2, job.Pressure_After_Meter,
+                         job.A_Value, job.Loss_Plumbing, job.Pressure_At_Fixture})) {
+            // A term past the largest double: the pressure cannot be evaluated,
+            // as when its details are missing; the meter stays the first choice.
+            job.Meter_Index = first_meter;
+            job.Meter_Label = first_label;
+            job.Loss_Meter = job.Loss_Service_1 = job.Loss_Service_2 = 0;
+            job.Pressure_After_Meter = job.A_Value = job.Loss_Plumbing = job.Pressure_At_Fixture = 0;
+            job.Upsize_Count = 0;
+            job.Pressure_Evaluated = false;
+            job.Pressure_Not_Finite = true;
+            job.Pressure_Failed = false;
+            job.No_Larger_Meter = false;
+            job.Pressure_Color = 0;
+            job.Pressure_Fixture_Text = QStringLiteral("n/a");
+            if (trace)
+                trace->resize(first_step);
+            return;
+        }
         job.Pressure_Fixture_Text = Format_Number(job.Pressure_At_Fixture, Number_Pattern::Fixed_1) + QStringLiteral(" psi");
         job.Pressure_Color = 0;
         job.Pressure_Failed = false;
 
         if (trace) {
             const int ev = job.Upsize_Count;
-            const QString psi = QStringLiteral("psi");
-            const QString gpm = QStringLiteral("gpm");
-            const QString ft = QStringLiteral("ft");
-            const QString in = QStringLiteral("in");
-            const auto step = [&](const char *key, const char *title, const char *formula,
-                                  QVector<Trace_Input> inputs, double result, const QString &unit) {
-                *trace << Trace_Step{QString::fromLatin1(key), QString::fromLatin1(title), QString::fromUtf8(formula),
-                                     std::move(inputs), result, unit, ev};
+            const auto service_1 = [&] {
+                Record(trace, Step_Key::Loss_Service_1, inside, ev,
+                       {d, job.Len_Main_CB.Number(), job.C_Service_1.Number(), job.Dia_Service_1.Number()},
+                       job.Loss_Service_1);
             };
-            step("loss_service_1",
-                 inside ? "Friction, main to curb box (Hazen-Williams)" : "Friction, main to meter (Hazen-Williams)",
-                 "Ls1 = L \u00b7 Q^1.852 / (17076 \u00b7 C^1.852 \u00b7 (D/12)^4.8655) / 2.31",
-                 {{QStringLiteral("Q"), d, gpm}, {QStringLiteral("L"), job.Len_Main_CB.Number(), ft},
-                  {QStringLiteral("C"), job.C_Service_1.Number(), QString()},
-                  {QStringLiteral("D"), job.Dia_Service_1.Number(), in}},
-                 job.Loss_Service_1, psi);
             // In the order the water passes: an inside meter stands after both
             // service stretches, an outside one between them.
             const auto service_2 = [&] {
-                step("loss_service_2",
-                     inside ? "Friction, curb box to meter (Hazen-Williams)"
-                            : "Friction, meter to building (Hazen-Williams)",
-                     "Ls2 = L \u00b7 Q^1.852 / (17076 \u00b7 C^1.852 \u00b7 (D/12)^4.8655) / 2.31",
-                     {{QStringLiteral("Q"), d, gpm}, {QStringLiteral("L"), job.Len_CB_Meter.Number(), ft},
-                      {QStringLiteral("C"), job.C_Service_2.Number(), QString()},
-                      {QStringLiteral("D"), job.Dia_Service_2.Number(), in}},
-                     job.Loss_Service_2, psi);
+                Record(trace, Step_Key::Loss_Service_2, inside, ev,
+                       {d, job.Len_CB_Meter.Number(), job.C_Service_2.Number(), job.Dia_Service_2.Number()},
+                       job.Loss_Service_2);
             };
+            service_1();
             if (inside)
                 service_2();
-            step("loss_meter", "Loss through the meter at the design flow",
-                 "Lm = meter loss curve at Q", {{QStringLiteral("Meter row"), double(job.Meter_Index), QString()},
-                                                 {QStringLiteral("Q"), d, gpm}},
-                 job.Loss_Meter, psi);
-            step("pressure_after_meter", "Pressure after the meter",
-                 inside ? "Pa = Pmain \u2212 Lm \u2212 Ls1 \u2212 Ls2 \u2212 Hmain/2.31"
-                        : "Pa = Pmain \u2212 Lm \u2212 Ls1 \u2212 Hmain/2.31",
-                 {{QStringLiteral("Pmain"), job.Pressure_Min_Main.Number(), psi},
-                  {QStringLiteral("Lm"), job.Loss_Meter, psi}, {QStringLiteral("Ls1"), job.Loss_Service_1, psi},
-                  {QStringLiteral("Ls2"), inside ? job.Loss_Service_2 : 0, psi},
-                  {QStringLiteral("Hmain"), job.Elev_Main_Meter.Number(), ft}},
-                 job.Pressure_After_Meter, psi);
+            Record(trace, Step_Key::Loss_Meter, inside, ev, {double(job.Meter_Index), d}, job.Loss_Meter);
+            Record(trace, Step_Key::Pressure_After_Meter, inside, ev,
+                   {job.Pressure_Min_Main.Number(), job.Loss_Meter, job.Loss_Service_1,
+                    inside ? job.Loss_Service_2 : 0, job.Elev_Main_Meter.Number()},
+                   job.Pressure_After_Meter);
             if (!inside)
                 service_2();
-            step("a_value", "Friction per 100 ft of building plumbing (Hazen-Williams)",
-                 "A = 100 \u00b7 (Q \u2212 Qirr)^1.852 / (17076 \u00b7 C^1.852 \u00b7 (D/12)^4.8655) / 2.31",
-                 {{QStringLiteral("Q"), d, gpm}, {QStringLiteral("Qirr"), irrigation, gpm},
-                  {QStringLiteral("C"), job.C_Plumbing.Number(), QString()},
-                  {QStringLiteral("D"), job.Dia_Plumbing.Number(), in}},
-                 job.A_Value, QStringLiteral("psi/100 ft"));
-            step("loss_plumbing", "Friction, meter to fixture", "Lp = A / 100 \u00b7 L \u00b7 F",
-                 {{QStringLiteral("A"), job.A_Value, QStringLiteral("psi/100 ft")},
-                  {QStringLiteral("L"), job.Len_Meter_Fixture.Number(), ft},
-                  {QStringLiteral("F"), job.Len_Factor.Number(), QString()}},
-                 job.Loss_Plumbing, psi);
-            step("pressure_at_fixture", "Pressure at the controlling fixture",
-                 inside ? "Pf = Pa \u2212 Lp \u2212 Pt \u2212 Hfix/2.31"
-                        : "Pf = Pa \u2212 Ls2 \u2212 Lp \u2212 Pt \u2212 Hfix/2.31",
-                 {{QStringLiteral("Pa"), job.Pressure_After_Meter, psi},
-                  {QStringLiteral("Ls2"), inside ? 0 : job.Loss_Service_2, psi},
-                  {QStringLiteral("Lp"), job.Loss_Plumbing, psi},
-                  {QStringLiteral("Pt"), job.Pressure_Treatment.Number(), psi},
-                  {QStringLiteral("Hfix"), job.Elev_Meter_Fixture.Number(), ft},
-                  {QStringLiteral("Preq"), required, psi}},
-                 job.Pressure_At_Fixture, psi);
+            Record(trace, Step_Key::A_Value, inside, ev,
+                   {d, irrigation, job.C_Plumbing.Number(), job.Dia_Plumbing.Number()}, job.A_Value);
+            Record(trace, Step_Key::Loss_Plumbing, inside, ev,
+                   {job.A_Value, job.Len_Meter_Fixture.Number(), job.Len_Factor.Number()}, job.Loss_Plumbing);
+            Record(trace, Step_Key::Pressure_At_Fixture, inside, ev,
+                   {job.Pressure_After_Meter, inside ? 0 : job.Loss_Service_2, job.Loss_Plumbing,
+                    job.Pressure_Treatment.Number(), job.Elev_Meter_Fixture.Number(), required},
+                   job.Pressure_At_Fixture);
         }
 
         if (!(job.Pressure_At_Fixture < required))
@@ -314,16 +316,10 @@ void Evaluate_Pressure(Sizing_Job &job, const Meter_List &meters, QStringList &m
         }
         if (trace) {
             const Meter_Entry *next = meters.Entry(job.Meter_Index + 1);
-            *trace << Trace_Step{QStringLiteral("upsize"),
-                                 QStringLiteral("Pressure short of the required: the next meter of the list"),
-                                 QStringLiteral("Pf < Preq \u2192 meter row + 1"),
-                                 {{QStringLiteral("Pf"), job.Pressure_At_Fixture, QStringLiteral("psi")},
-                                  {QStringLiteral("Preq"), required, QStringLiteral("psi")},
-                                  {QStringLiteral("Meter row"), double(job.Meter_Index), QString()},
-                                  {QStringLiteral("rating"),
-                                   job.Flow_Basis == Flow_Kind::Maximum ? next->Max_Flow : next->Max_Continuous_Flow,
-                                   QStringLiteral("gpm")}},
-                                 double(job.Meter_Index + 1), QString(), job.Upsize_Count};
+            Record(trace, Step_Key::Upsize, inside, job.Upsize_Count,
+                   {job.Pressure_At_Fixture, required, double(job.Meter_Index),
+                    job.Flow_Basis == Flow_Kind::Maximum ? next->Max_Flow : next->Max_Continuous_Flow},
+                   double(job.Meter_Index + 1));
         }
         ++job.Upsize_Count;
         ++job.Meter_Index;
@@ -332,21 +328,25 @@ void Evaluate_Pressure(Sizing_Job &job, const Meter_List &meters, QStringList &m
 }
 
 Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table, const Fixture_Table &public_table,
-                       const Flow_Conversion_Table &conversion, const Meter_List &meters, bool sound_on)
+                       const Flow_Conversion_Table &conversion, const Meter_List &meters, bool sound_on,
+                       bool record_trace)
 {
     Calc_Outcome out;
+    QVector<Trace_Step> *trace = record_trace ? &out.Trace : nullptr;
+    if (trace)
+        trace->reserve(48);
     Clear_Results(job);
 
-    // A total past the largest double (huge counts or flows) is not a result:
-    // it takes the too-many-fixtures path rather than being shown as 0.
-    const double units = Total_Fixture_Units(job, Table_In_Force(job, private_table, public_table));
+    // A total past the largest double (huge counts) is not a result: it
+    // shows the marker and takes the too-many-fixtures path.
+    const Fixture_Table &table = Table_In_Force(job, private_table, public_table);
+    const double units = Total_Fixture_Units(job, table);
     const bool units_finite = std::isfinite(units);
-    job.Fixture_Units = Finite(units);
-    job.Fixture_Units_Text = Format_Number(job.Fixture_Units, Number_Pattern::Optional_1);
+    job.Fixture_Units = units_finite ? units : 0.0;
+    job.Fixture_Units_Text = units_finite ? Format_Number(job.Fixture_Units, Number_Pattern::Optional_1) : Oops_Marker;
 
     // Each fixture row that counts toward the total, then the total.
-    {
-        const Fixture_Table &table = Table_In_Force(job, private_table, public_table);
+    if (trace) {
         const int rows = std::min(table.Row_Count(), Grid_Rows);
         for (int r = 0; r < rows; ++r) {
             const double each = table.Rows[r].Fixture_Units;
@@ -355,25 +355,15 @@ Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table, cons
                 continue;
             if (!std::isfinite(count * each))
                 break; // the total overflows here: the trace stops at the last row it can show
-            const Fixture_Row &row = table.Rows[r];
-            out.Trace << Trace_Step{QStringLiteral("fixture_row"),
-                                    (job.Description_Mode == 1 ? row.Code_Description : row.Plain_Description).trimmed(),
-                                    QStringLiteral("count \u00b7 fixture units each"),
-                                    {{QStringLiteral("Row"), double(r + 1), QString()},
-                                     {QStringLiteral("count"), count, QString()},
-                                     {QStringLiteral("FU each"), each, QStringLiteral("FU")}},
-                                    count * each, QStringLiteral("FU"), 0};
+            Record(trace, Step_Key::Fixture_Row, false, 0, {double(r + 1), count, each}, count * each);
         }
+        if (units_finite)
+            Record(trace, Step_Key::Fixture_Units, false, 0, {}, job.Fixture_Units);
     }
-    if (units_finite)
-        out.Trace << Trace_Step{QStringLiteral("fixture_units"), QStringLiteral("Fixture units"),
-                                QStringLiteral("FU = \u03a3 count \u00b7 fixture units each"), {}, job.Fixture_Units,
-                                QStringLiteral("FU"), 0};
 
     double flow = 0;
     if (units_finite
-        && Design_Flow_Of(job.Fixture_Units, job.Flush_Type, conversion, job.Irrigation_Flow, job.NoteA_Flow, flow)
-        && std::isfinite(flow)) {
+        && Design_Flow_Of(job.Fixture_Units, job.Flush_Type, conversion, job.Irrigation_Flow, job.NoteA_Flow, flow)) {
         job.Design_Flow = flow;
         job.Design_Flow_Text = Format_Number(flow, Number_Pattern::Optional_1) + QStringLiteral(" gpm");
     } else {
@@ -398,35 +388,19 @@ Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table, cons
             }
         }
     }
-    if (!job.Design_Flow_Oops) {
+    if (trace && !job.Design_Flow_Oops) {
         const Demand_Lookup lookup = Demand_Table_Flow(job.Fixture_Units, job.Flush_Type, conversion);
-        const QString gpm = QStringLiteral("gpm"), fu = QStringLiteral("FU");
-        out.Trace << Trace_Step{QStringLiteral("demand_table"),
-                                job.Flush_Type == Flush_Kind::Tank
-                                    ? QStringLiteral("Demand flow read between two points of the table (flush tank column)")
-                                    : QStringLiteral("Demand flow read between two points of the table (flushometer column)"),
-                                QStringLiteral("Qt = Q1 + (FU \u2212 FU1) \u00b7 (Q2 \u2212 Q1) / (FU2 \u2212 FU1)"),
-                                {{QStringLiteral("FU"), job.Fixture_Units, fu},
-                                 {QStringLiteral("FU1"), lookup.Units_Low, fu},
-                                 {QStringLiteral("Q1"), lookup.Flow_Low, gpm},
-                                 {QStringLiteral("FU2"), lookup.Units_High, fu},
-                                 {QStringLiteral("Q2"), lookup.Flow_High, gpm},
-                                 {QStringLiteral("Table row"), double(lookup.Row), QString()}},
-                                lookup.Table_Flow, gpm, 0};
-        out.Trace << Trace_Step{QStringLiteral("design_flow"), QStringLiteral("Design flow"),
-                                QStringLiteral("Q = Qt + Qirr + QA"),
-                                {{QStringLiteral("Qt"), lookup.Table_Flow, gpm},
-                                 {QStringLiteral("Qirr"), Leading_Number(job.Irrigation_Flow), QStringLiteral("gpm")},
-                                 {QStringLiteral("QA"), Leading_Number(job.NoteA_Flow), QStringLiteral("gpm")}},
-                                job.Design_Flow, QStringLiteral("gpm"), 0};
+        Record(trace, Step_Key::Demand_Table, job.Flush_Type == Flush_Kind::Tank, 0,
+               {job.Fixture_Units, lookup.Units_Low, lookup.Flow_Low, lookup.Units_High, lookup.Flow_High,
+                double(lookup.Row)},
+               lookup.Table_Flow);
+        Record(trace, Step_Key::Design_Flow, false, 0,
+               {lookup.Table_Flow, Leading_Number(job.Irrigation_Flow), Leading_Number(job.NoteA_Flow)},
+               job.Design_Flow);
     }
-    if (job.Meter_Index > 0) {
-        out.Trace << Trace_Step{QStringLiteral("meter_choice"), QStringLiteral("First meter of the list whose rating holds the flow"),
-                                QStringLiteral("Q \u2264 rating"),
-                                {{QStringLiteral("Q"), job.Design_Flow, QStringLiteral("gpm")},
-                                 {QStringLiteral("rating"), limit(job.Meter_Index), QStringLiteral("gpm")}},
-                                double(job.Meter_Index), QString(), 0};
-    }
+    if (trace && job.Meter_Index > 0)
+        Record(trace, Step_Key::Meter_Choice, false, 0, {job.Design_Flow, limit(job.Meter_Index)},
+               double(job.Meter_Index));
     const bool meter_found = job.Meter_Index > 0;
     if (!meter_found) {
         job.Meter_Label = Oops_Marker;
@@ -443,7 +417,7 @@ Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table, cons
                           && job.Dia_Service_2.Number() > 0 && job.Dia_Plumbing.Number() > 0
                           && job.C_Plumbing.Number() > 0;
     if (evaluate) {
-        Evaluate_Pressure(job, meters, out.Messages, &out.Trace);
+        Evaluate_Pressure(job, meters, out.Messages, trace);
     } else {
         job.Pressure_Fixture_Text = QStringLiteral("n/a");
         job.Pressure_Color = 0;
@@ -458,7 +432,7 @@ Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table, cons
     out.Meter_Font_Points = Meter_Font_Points(job.Meter_Size_Text);
     out.Play_Sound = sound_on;
 
-    if (evaluate && !job.Pressure_Failed && job.Upsize_Count > 1) {
+    if (job.Pressure_Evaluated && !job.Pressure_Failed && job.Upsize_Count > 1) {
         const int steps = job.Upsize_Count - 1;
         out.Messages << QStringLiteral("Meter up sized ") + QString::number(steps)
                             + (steps == 1 ? QStringLiteral(" meter size to meet pressure requirements.")

@@ -7,6 +7,7 @@
 #include <QVector>
 
 #include <array>
+#include <cstdint>
 
 // What the fixture grid shows, worked out from the job and the tables; the
 // window only displays it.
@@ -48,51 +49,70 @@ bool Design_Flow_Of(double fixture_units, Flush_Kind flush, const Flow_Conversio
 
 // Friction loss in psi of a pipe stretch (Hazen-Williams), flow in gpm,
 // length in ft, internal diameter in inches. No flow, or a diameter or C
-// factor that is not positive, gives no loss.
+// factor that is not positive, gives no loss. Inputs past what a double
+// holds give a result that is not finite, for the caller to refuse.
 double Hazen_Williams_Loss(double flow, double length, double c_factor, double diameter);
 
 // Loss through a meter at a flow, on the straight lines from 0 gpm / 0 psi
 // through its three loss points; beyond the last point the last segment
-// goes on in a straight line.
+// goes on in a straight line. Not finite when the curve's numbers overflow.
 double Meter_Loss(const Meter_Entry &meter, double flow);
 
 // Point size of the meter result text: 12 up to 15 characters, 11 up to 27, 10 above.
 int Meter_Font_Points(const QString &meter_text);
 
-// One step of a calculation as it was taken: what was computed, the formula
-// in words and symbols, the inputs with their units and the result.
-struct Trace_Input {
-    QString Name;
-    double Value = 0;
-    QString Unit;
+// One step of a calculation as it was taken, as numbers: what was computed,
+// its inputs and its result. The words, formulas, input names and units of
+// each kind of step are given where the steps are shown; the inputs come in
+// the order listed here.
+enum class Step_Key : std::uint8_t {
+    Fixture_Row,          // row, count, FU each
+    Fixture_Units,        // (none)
+    Demand_Table,         // FU, FU1, Q1, FU2, Q2, table row; variant: the flush tank column
+    Design_Flow,          // Qt, Qirr, QA
+    Meter_Choice,         // Q, rating; the result is the meter row
+    Loss_Service_1,       // Q, L, C, D; variant: the meter inside (so for the pressure chain)
+    Loss_Service_2,       // Q, L, C, D
+    Loss_Meter,           // meter row, Q
+    Pressure_After_Meter, // Pmain, Lm, Ls1, Ls2, Hmain
+    A_Value,              // Q, Qirr, C, D
+    Loss_Plumbing,        // A, L, F
+    Pressure_At_Fixture,  // Pa, Ls2, Lp, Pt, Hfix, Preq
+    Upsize,               // Pf, Preq, meter row, rating; the result is the next meter row
 };
+constexpr int Trace_Most_Inputs = 6;
 struct Trace_Step {
-    QString Key;     // stable name: "fixture_units", "design_flow", "meter_choice", "loss_meter", ...
-    QString Title;   // in words
-    QString Formula; // in symbols
-    QVector<Trace_Input> Inputs;
+    Step_Key Key = Step_Key::Fixture_Units;
+    bool Variant = false;
+    std::uint8_t Evaluation = 0; // pressure evaluation it belongs to (1 to 3), 0 outside the pressure chain
+    std::uint8_t Input_Count = 0;
+    std::array<double, Trace_Most_Inputs> Inputs{};
     double Result = 0;
-    QString Unit;
-    int Evaluation = 0; // pressure evaluation it belongs to (1 to 3), 0 outside the pressure chain
 };
 
 struct Calc_Outcome {
-    QStringList Messages;     // to show in this order, each with an OK button
-    QVector<Trace_Step> Trace; // the steps taken, in order
+    QStringList Messages;      // to show in this order, each with an OK button
+    QVector<Trace_Step> Trace; // the steps taken, in order, when asked for
     int Meter_Font_Points = 12;
     bool Play_Sound = false;
 };
 
 // The Calculate command: fixture units, design flow, meter choice and,
 // when asked for and possible, the pressure evaluation with up-sizing.
-// Fills the job's results and display texts.
+// Fills the job's results and display texts; records the steps in the
+// outcome's Trace when record_trace is set. A total, flow or pressure term
+// that is not a finite number is no result: the demand side then takes the
+// too-many-fixtures path, the pressure chain counts as not evaluated.
 Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table,
                        const Fixture_Table &public_table, const Flow_Conversion_Table &conversion,
-                       const Meter_List &meters, bool sound_on);
+                       const Meter_List &meters, bool sound_on, bool record_trace = false);
 
 // Pressure from the water main to the controlling fixture for the meter in
 // Meter_Index, up-sizing at most two times. Appends its messages.
-// Records its steps in trace when given.
+// Records its steps in trace when given. When a term of the chain is not a
+// finite number the pressure cannot be evaluated: the job's pressure
+// results are cleared, Pressure_Not_Finite is set, the meter is the one it
+// started with and the steps of the chain are taken out of the trace.
 void Evaluate_Pressure(Sizing_Job &job, const Meter_List &meters, QStringList &messages,
                        QVector<Trace_Step> *trace = nullptr);
 

@@ -27,11 +27,11 @@ Meter_Comparison Compare_Meters(const Sizing_Job &job, const Meter_List &meters)
             copy.No_Upsize = Loose_Value::Of_Number(1);
             QStringList ignored;
             Evaluate_Pressure(copy, meters, ignored);
-            row.Pressure_Evaluated = true;
+            row.Pressure_Evaluated = copy.Pressure_Evaluated; // not when a term is past a double
             row.Loss_Meter = copy.Loss_Meter;
             row.Pressure_After_Meter = copy.Pressure_After_Meter;
             row.Pressure_At_Fixture = copy.Pressure_At_Fixture;
-            row.Pressure_Ok = !(copy.Pressure_At_Fixture < required);
+            row.Pressure_Ok = copy.Pressure_Evaluated && !(copy.Pressure_At_Fixture < required);
         }
         const bool passes = row.Flow_Ok && (!evaluate || row.Pressure_Ok);
         if (passes && out.Smallest_Passing == 0)

@@ -5,9 +5,9 @@
 
 #include <unistd.h>
 
-Calc_Outcome Program_State::Calculate_Job()
+Calc_Outcome Program_State::Calculate_Job(bool record_trace)
 {
-    return Calculate(Job, Table1, Table2, Table3, Meters, Settings.Sound1);
+    return Calculate(Job, Table1, Table2, Table3, Meters, Settings.Sound1, record_trace);
 }
 
 Grid_View Program_State::Refresh_Grid()

@@ -35,8 +35,8 @@ struct Program_State {
     int Spot1 = 0;
     int Startup = 0;
 
-    // Calculate on this state's job and tables.
-    Calc_Outcome Calculate_Job();
+    // Calculate on this state's job and tables, recording the steps when asked.
+    Calc_Outcome Calculate_Job(bool record_trace = false);
     // Refresh_Fixture_Grid on this state's job and tables.
     Grid_View Refresh_Grid();
     // Full path of a file in the program folder.

@@ -62,6 +62,7 @@ void Clear_Results(Sizing_Job &job)
     job.Pressure_Failed = false;
     job.Pressure_Evaluated = false;
     job.No_Larger_Meter = false;
+    job.Pressure_Not_Finite = false;
     job.Fixture_Units_Text.clear();
     job.Design_Flow_Text.clear();
     job.Meter_Size_Text.clear();

@@ -109,6 +109,7 @@ struct Sizing_Job {
     bool Pressure_Failed = false;
     bool Pressure_Evaluated = false;
     bool No_Larger_Meter = false;  // up-sizing ran past the end of the meter list
+    bool Pressure_Not_Finite = false; // a term of the pressure chain was past what a double holds
 
     // Display texts of the results, as the window shows them and the job
     // file stores them; the colour of the pressure text (0 black, 255 red).

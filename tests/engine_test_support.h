@@ -94,7 +94,8 @@ struct Example {
         job.Elev_Meter_Fixture = QStringLiteral("10");
         job.Meter_Location = QStringLiteral("Inside");
     }
-    Calc_Outcome Run() { return Calculate(job, priv, pub, conv, meters, false); }
+    // Calculate with the steps recorded.
+    Calc_Outcome Run() { return Calculate(job, priv, pub, conv, meters, false, true); }
 };
 
 // Why a meter list does not rise, or the empty text: every entry must be a

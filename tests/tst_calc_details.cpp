@@ -95,7 +95,9 @@ private slots:
         QCOMPARE(record.State.Job.Design_Flow, w.main->State.Job.Design_Flow);
         QCOMPARE(record.State.Job.Meter_Size_Text, w.main->State.Job.Meter_Size_Text);
         const QString steps = details->Text_Steps->toPlainText();
-        for (const Trace_Step &s : record.Outcome.Trace) {
+        QVERIFY(!record.Outcome.Trace.isEmpty()); // the window asks Calculate for the steps
+        QCOMPARE(record.Steps.size(), record.Outcome.Trace.size());
+        for (const Step_Text &s : record.Steps) {
             if (s.Evaluation == 0 || s.Key == QStringLiteral("upsize"))
                 continue;
             const QString shown = s.Formula.section(QStringLiteral(" = "), 0, 0) + QStringLiteral(" = ")

@@ -1,11 +1,16 @@
 #include "engine_test_support.h"
 
+#include "calc_steps.h"
 #include "calculate.h"
+#include "fuzz/fuzz_common.h"
+#include "job_file.h"
 #include "leading_number.h"
 #include "meter_comparison.h"
 #include "number_format.h"
 #include "pressure_profile.h"
 
+#include <QDir>
+#include <QRegularExpression>
 #include <QtTest>
 
 #include <cmath>
@@ -14,6 +19,17 @@
 // Calculate: fixture units, design flow, meter choice, the pressure chain
 // with up-sizing, the meter comparison, the pressure profile and the steps
 // recorded.
+
+namespace {
+
+// The steps of an example's calculation in words.
+QVector<Step_Text> Steps_Of(const Example &ex, const Calc_Outcome &out)
+{
+    return Describe_Trace(out.Trace, ex.job, Table_In_Force(ex.job, ex.priv, ex.pub));
+}
+
+} // namespace
+
 class Test_Calculate : public QObject {
     Q_OBJECT
 
@@ -191,11 +207,11 @@ private slots:
         QCOMPARE(ex.job.Meter_Size_Text, QStringLiteral("Oops"));
         // The trace explains only what could be computed: no step carries
         // a number that cannot be shown, and a total it gives is a real one.
-        for (const Trace_Step &step : out.Trace) {
+        for (const Step_Text &step : Steps_Of(ex, out)) {
             QVERIFY2(std::isfinite(step.Result), qPrintable(step.Key));
             if (step.Key == QStringLiteral("fixture_units"))
                 QVERIFY(step.Result > 0 && step.Result == ex.job.Fixture_Units);
-            for (const Trace_Input &input : step.Inputs)
+            for (const Step_Input &input : step.Inputs)
                 QVERIFY2(std::isfinite(input.Value), qPrintable(step.Key + u' ' + input.Name));
         }
     }
@@ -456,9 +472,10 @@ private slots:
             ex.job.Use_Pressure = rng.bounded(4) != 0;
             ex.job.Meter_Location = rng.bounded(2) ? QStringLiteral("Inside") : QStringLiteral("Outside");
             const Calc_Outcome out = ex.Run();
+            const QVector<Step_Text> steps = Steps_Of(ex, out);
             QHash<QString, double> last;
             int evaluations = 0;
-            for (const Trace_Step &s : out.Trace) {
+            for (const Step_Text &s : steps) {
                 last.insert(s.Key, s.Result);
                 evaluations = std::max(evaluations, s.Evaluation);
             }
@@ -467,7 +484,7 @@ private slots:
             // a row without units or without a count is left out.
             double rows_total = 0;
             QList<int> rows_seen;
-            for (const Trace_Step &s : out.Trace) {
+            for (const Step_Text &s : steps) {
                 if (s.Key != QStringLiteral("fixture_row"))
                     continue;
                 const int row = int(s.Inputs[0].Value);
@@ -487,7 +504,7 @@ private slots:
                 // The two points around the fixture units, read on the flush type's
                 // column; the interpolation from the recorded numbers gives the
                 // table flow, and adding irrigation and Note A the design flow.
-                for (const Trace_Step &s : out.Trace) {
+                for (const Step_Text &s : steps) {
                     if (s.Key == QStringLiteral("demand_table")) {
                         const double fu = s.Inputs[0].Value, fu1 = s.Inputs[1].Value, q1 = s.Inputs[2].Value;
                         const double fu2 = s.Inputs[3].Value, q2 = s.Inputs[4].Value;
@@ -523,7 +540,7 @@ private slots:
             // Every evaluation lists the chain in the order the water passes,
             // and an up-sizing step stands between two evaluations.
             QStringList order;
-            for (const Trace_Step &s : out.Trace) {
+            for (const Step_Text &s : steps) {
                 if (s.Evaluation == 1)
                     order << s.Key;
             }
@@ -539,7 +556,7 @@ private slots:
                 chain << QStringLiteral("upsize");
             QCOMPARE(order, chain);
             int upsizes = 0;
-            for (const Trace_Step &s : out.Trace) {
+            for (const Step_Text &s : steps) {
                 if (s.Key != QStringLiteral("upsize"))
                     continue;
                 ++upsizes;
@@ -548,7 +565,7 @@ private slots:
             }
             QCOMPARE(upsizes, evaluations - 1);
             // Each term of the chain adds up from its recorded inputs.
-            for (const Trace_Step &s : out.Trace) {
+            for (const Step_Text &s : steps) {
                 if (s.Key != QStringLiteral("pressure_at_fixture"))
                     continue;
                 const auto in = [&](int i) { return s.Inputs[i].Value; };
@@ -743,6 +760,150 @@ private slots:
         QCOMPARE(Meter_Font_Points(QString(length, u'x')), points);
     }
 
+    // A total, flow or pressure term past the largest double is no result:
+    // the demand side takes the too-many-fixtures path, the pressure chain
+    // counts as not evaluated, and no number of the job or its steps is
+    // one that cannot be shown.
+    void Results_Past_A_Double_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("demand");
+        QTest::addColumn<bool>("total_shown");
+        QTest::newRow("negative count overflowing the interpolation") << "count" << "-1e306" << true << true;
+        QTest::newRow("count past the largest total") << "count" << "1e308" << true << false;
+        QTest::newRow("irrigation and Note A flows") << "flows" << "1.7e308" << true << true;
+        QTest::newRow("main pressure against the meter's elevation") << "elevation" << "-1e308" << false << true;
+        QTest::newRow("service length") << "service" << "1e308" << false << true;
+        QTest::newRow("plumbing length and factor") << "plumbing" << "1e308" << false << true;
+        QTest::newRow("meter loss curve") << "curve" << "1e308" << false << true;
+    }
+    void Results_Past_A_Double()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        QFETCH(bool, demand);
+        QFETCH(bool, total_shown);
+        Example ex;
+        if (field == u"count") {
+            ex.job.Fixture_Count[0] = value;
+        } else if (field == u"flows") {
+            ex.job.Irrigation_Flow = ex.job.NoteA_Flow = value;
+        } else if (field == u"elevation") {
+            ex.job.Pressure_Min_Main = QStringLiteral("1.7e308");
+            ex.job.Elev_Main_Meter = value;
+        } else if (field == u"service") {
+            ex.job.Len_Main_CB = value;
+        } else if (field == u"plumbing") {
+            ex.job.Len_Meter_Fixture = ex.job.Len_Factor = value;
+        } else {
+            const double loss = value.toDouble();
+            for (Meter_Entry &m : ex.meters.Entries) {
+                m.Loss_Point_Loss[0] = loss;
+                m.Loss_Point_Loss[1] = -loss;
+            }
+        }
+        const Calc_Outcome out = ex.Run();
+        const Sizing_Job &job = ex.job;
+        QCOMPARE(job.Design_Flow_Oops, demand);
+        QCOMPARE(out.Messages.contains(Too_Many_Fixtures_Message), demand);
+        QCOMPARE(job.Design_Flow_Text == QStringLiteral("Oops gpm"), demand);
+        QCOMPARE(job.Fixture_Units_Text == Oops_Marker, !total_shown);
+        QCOMPARE(job.Pressure_Fixture_Text, QStringLiteral("n/a"));
+        QVERIFY(!job.Pressure_Evaluated);
+        QCOMPARE(job.Pressure_Not_Finite, !demand);
+        if (!demand) { // the first choice stays, not up-sized
+            QCOMPARE(job.Meter_Index, 1);
+            QCOMPARE(job.Meter_Size_Text, QStringLiteral("Small MakeA"));
+            QCOMPARE(out.Messages, QStringList());
+        }
+        static const QRegularExpression no_number(QStringLiteral("nan|inf|(^|[^0-9])\\."),
+                                                  QRegularExpression::CaseInsensitiveOption);
+        for (const QString &text : {job.Fixture_Units_Text, job.Design_Flow_Text, job.Meter_Size_Text})
+            QVERIFY2(!text.contains(no_number), qPrintable(text));
+        for (const double v : {job.Fixture_Units, job.Design_Flow, job.Loss_Meter, job.Loss_Service_1,
+                               job.Loss_Service_2, job.A_Value, job.Loss_Plumbing, job.Pressure_After_Meter,
+                               job.Pressure_At_Fixture})
+            QVERIFY(std::isfinite(v));
+        for (const Trace_Step &step : out.Trace) {
+            QVERIFY(std::isfinite(step.Result));
+            QCOMPARE(int(step.Evaluation), 0);
+            for (int i = 0; i < step.Input_Count; ++i)
+                QVERIFY(std::isfinite(step.Inputs[i]));
+        }
+        // The comparison evaluates each meter on its own: none of them either.
+        for (const Meter_Comparison_Row &row : Compare_Meters(job, ex.meters).Rows)
+            QVERIFY(!row.Pressure_Evaluated || (std::isfinite(row.Pressure_At_Fixture) && !demand));
+        QVERIFY(Pressure_Profile(job).isEmpty());
+    }
+
+    // Recording the steps changes no result.
+    void Results_Without_The_Trace()
+    {
+        for (const char *location : {"Inside", "Outside"}) {
+            for (const char *required : {"20", "35", "80"}) {
+                Example traced;
+                traced.job.Meter_Location = QString::fromLatin1(location);
+                traced.job.Pressure_Fixture = QString::fromLatin1(required);
+                Example plain = traced;
+                const Calc_Outcome with = traced.Run();
+                const Calc_Outcome without =
+                    Calculate(plain.job, plain.priv, plain.pub, plain.conv, plain.meters, false, false);
+                QVERIFY(!with.Trace.isEmpty());
+                QVERIFY(without.Trace.isEmpty());
+                QCOMPARE(without.Messages, with.Messages);
+                QCOMPARE(plain.job.Meter_Size_Text, traced.job.Meter_Size_Text);
+                QCOMPARE(plain.job.Pressure_Fixture_Text, traced.job.Pressure_Fixture_Text);
+                QCOMPARE(plain.job.Pressure_At_Fixture, traced.job.Pressure_At_Fixture);
+                QCOMPARE(plain.job.Upsize_Count, traced.job.Upsize_Count);
+            }
+        }
+    }
+
+    // The inputs of the calculate fuzzer's corpus (a job, the three tables
+    // and a meter list in one file), each calculated as the fuzzer does:
+    // every number of the results and of the steps is a number, and the
+    // marker comes with its message.
+    void Calculate_Corpus_data()
+    {
+        QTest::addColumn<QString>("path");
+        const QDir corpus(qEnvironmentVariable("QUORVEL_TEST_DATA") + QStringLiteral("/../fuzz/corpus/calculate"));
+        const QStringList names = corpus.entryList(QDir::Files);
+        QVERIFY(names.contains(QStringLiteral("nonfinite-trace")));
+        for (const QString &name : names)
+            QTest::newRow(qPrintable(name)) << corpus.filePath(name);
+    }
+    void Calculate_Corpus()
+    {
+        QFETCH(QString, path);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> parts = fuzz::Split_Parts(file.readAll(), 5);
+        fuzz::Put_File(QStringLiteral("Table-1.dat"), parts[1]);
+        fuzz::Put_File(QStringLiteral("Table-2.dat"), parts[2]);
+        fuzz::Put_File(QStringLiteral("Table-3.dat"), parts[3]);
+        fuzz::Put_File(QStringLiteral("Fuzz.mtr"), parts[4]);
+        Program_State state;
+        state.Settings = Settings_Fields::Factory();
+        state.Settings.Set_Meter_Table = QStringLiteral("Fuzz.mtr");
+        Set_Program_Paths(state, fuzz::Scratch_Folder());
+        Reset_Job(state.Job, state.Settings, Reset_Kind::Startup, QDate(2024, 5, 17));
+        Load_Tables(state);
+        Apply_Job_File(state, parts[0]);
+
+        const Calc_Outcome out = state.Calculate_Job(true);
+        const Sizing_Job &job = state.Job;
+        QCOMPARE(job.Design_Flow_Oops, out.Messages.contains(Too_Many_Fixtures_Message));
+        for (const double v : {job.Fixture_Units, job.Design_Flow, job.Loss_Meter, job.Loss_Service_1,
+                               job.Loss_Service_2, job.A_Value, job.Loss_Plumbing, job.Pressure_After_Meter,
+                               job.Pressure_At_Fixture})
+            QVERIFY(std::isfinite(v));
+        for (const Step_Text &step : Describe_Trace(out.Trace, job, Table_In_Force(job, state.Table1, state.Table2))) {
+            QVERIFY2(std::isfinite(step.Result), qPrintable(step.Key));
+            for (const Step_Input &input : step.Inputs)
+                QVERIFY2(std::isfinite(input.Value), qPrintable(step.Key + u' ' + input.Name));
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(Test_Calculate)

@@ -1,3 +1,4 @@
+#include "calculate.h"
 #include "command_line.h"
 #include "fault_folder.h"
 
@@ -6,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -267,6 +269,62 @@ private slots:
         QCOMPARE(last[QStringLiteral("key")].toString(), QStringLiteral("pressure_at_fixture"));
         QCOMPARE(last[QStringLiteral("evaluation")].toInt(), 2);
         QCOMPARE(last[QStringLiteral("result")].toDouble(), o[QStringLiteral("pressure_at_fixture_psi")].toDouble());
+    }
+
+    // The sample job with a number past what a double holds in one of its
+    // fields: a total or flow that overflows takes the too-many-fixtures
+    // path, a pressure term that overflows leaves the pressure unevaluated;
+    // either way no text shows a number that is none, the run fails and
+    // the JSON holds a number wherever it promises one.
+    void Results_Past_A_Double_data()
+    {
+        QTest::addColumn<QList<int>>("lines");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("demand");
+        QTest::newRow("negative count overflowing the interpolation") << QList<int>{10} << "-2e307" << true;
+        QTest::newRow("irrigation and Note A flows") << QList<int>{43, 44} << "1.7e308" << true;
+        QTest::newRow("service and plumbing lengths") << QList<int>{53, 59} << "1e308" << false;
+    }
+    void Results_Past_A_Double()
+    {
+        QFETCH(QList<int>, lines);
+        QFETCH(QString, value);
+        QFETCH(bool, demand);
+        QFile sample(QCoreApplication::applicationDirPath() + QStringLiteral("/Sample.qvl"));
+        QVERIFY(sample.open(QIODevice::ReadOnly));
+        QList<QByteArray> fields = sample.readAll().split('\n');
+        for (int line : lines)
+            fields[line - 1] = '"' + value.toLatin1() + "\"\r";
+        QTemporaryDir jobs;
+        const QString job = Write_Job(jobs, QStringLiteral("past.qvl"), fields.join('\n'));
+
+        const Run text = Command({QStringLiteral("--calc"), job}, settings_);
+        QCOMPARE(text.status, 1);
+        static const QRegularExpression no_number(QStringLiteral("nan|inf|: \\.|[^0-9]\\. gpm"),
+                                                  QRegularExpression::CaseInsensitiveOption);
+        QVERIFY2(!text.out.contains(no_number), qPrintable(text.out));
+        QCOMPARE(text.out.contains(QStringLiteral("Max. Design Flow: Oops gpm\n")), demand);
+        QCOMPARE(text.out.contains(QStringLiteral("Message: ") + Too_Many_Fixtures_Message), demand);
+        QVERIFY(text.out.contains(QStringLiteral("Pressure at Fixture: n/a\n")));
+
+        const Run json = Command({QStringLiteral("--calc"), QStringLiteral("--json"), job}, settings_);
+        QCOMPARE(json.status, 1);
+        const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8()).array().first().toObject();
+        QVERIFY(o[QStringLiteral("fixture_units")].isDouble());
+        QCOMPARE(o[QStringLiteral("design_flow_gpm")].isDouble(), !demand);
+        QCOMPARE(o[QStringLiteral("pressure_evaluated")].toBool(), false);
+        // A number that is none would have become null here.
+        const QJsonArray trace = o[QStringLiteral("trace")].toArray();
+        for (const QJsonValue &v : trace) {
+            const QJsonObject step = v.toObject();
+            QVERIFY2(step[QStringLiteral("result")].isDouble(), qPrintable(step[QStringLiteral("key")].toString()));
+            for (const QJsonValue &input : step[QStringLiteral("inputs")].toArray())
+                QVERIFY2(input.toObject()[QStringLiteral("value")].isDouble(),
+                         qPrintable(step[QStringLiteral("key")].toString()));
+            QCOMPARE(step[QStringLiteral("evaluation")].toInt(), 0);
+        }
+        for (const QJsonValue &m : o[QStringLiteral("meters")].toArray())
+            QVERIFY(m.toObject()[QStringLiteral("limit_gpm")].isDouble());
     }
 
     void Report_Output()

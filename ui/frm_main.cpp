@@ -387,7 +387,7 @@ void Frm_Main::Show_Outcome(const Calc_Outcome &outcome)
 
 void Frm_Main::Calculate()
 {
-    const Calc_Outcome outcome = State.Calculate_Job();
+    const Calc_Outcome outcome = State.Calculate_Job(true); // the details window shows the steps
     Show_Outcome(outcome);
     Keep_Calculation(outcome);
 }

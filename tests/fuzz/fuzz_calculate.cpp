@@ -13,6 +13,7 @@
 
 #include <QDate>
 
+#include <algorithm>
 #include <cmath>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -31,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Load_Tables(state);
     Apply_Job_File(state, parts[0]);
 
-    Calc_Outcome outcome = state.Calculate_Job();
+    Calc_Outcome outcome = state.Calculate_Job(true);
     const Sizing_Job &job = state.Job;
     if (job.Meter_Index < 0 || job.Meter_Index > state.Meters.Count())
         std::abort();
@@ -46,13 +47,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::abort();
     }
     for (const Trace_Step &step : outcome.Trace) {
-        if (!std::isfinite(step.Result))
+        if (!std::isfinite(step.Result) || step.Input_Count > Trace_Most_Inputs)
             std::abort();
-        for (const Trace_Input &input : step.Inputs) {
-            if (!std::isfinite(input.Value))
+        for (int i = 0; i < step.Input_Count; ++i) {
+            if (!std::isfinite(step.Inputs[i]))
                 std::abort();
         }
     }
+    // A pressure chain that could not be evaluated leaves none of its steps.
+    if (job.Pressure_Not_Finite
+        && std::any_of(outcome.Trace.cbegin(), outcome.Trace.cend(), [](const Trace_Step &s) { return s.Evaluation > 0; }))
+        std::abort();
     Report_Text(state, &outcome);
     Compare_Meters(job, state.Meters);
     Pressure_Profile(job);
