@@ -1,5 +1,6 @@
 // Timing of the sizing engine: one Calculate with pressure evaluation and
-// up-sizing, and the loading of every shipped table from the program folder.
+// up-sizing, without and with its steps recorded, and the loading of every
+// shipped table from the program folder.
 #include "calculate.h"
 #include "program_state.h"
 
@@ -35,7 +36,7 @@ Program_State Loaded_State()
     return state;
 }
 
-void Calculate_With_Pressure(benchmark::State &bench)
+void Calculate_Pressure_Job(benchmark::State &bench, bool record_trace)
 {
     Program_State state = Loaded_State();
     if (state.Meters.Count() < 3 || state.Table2.Row_Count() == 0) {
@@ -58,14 +59,30 @@ void Calculate_With_Pressure(benchmark::State &bench)
     job.Elev_Meter_Fixture = QStringLiteral("25");
     job.Pressure_Fixture = QStringLiteral("25");
     int upsized = 0;
+    qsizetype steps = 0;
     for (auto _ : bench) {
-        Calc_Outcome out = state.Calculate_Job();
+        Calc_Outcome out = state.Calculate_Job(record_trace);
         benchmark::DoNotOptimize(out);
         upsized = job.Upsize_Count;
+        steps = out.Trace.size();
     }
     bench.counters["upsize_count"] = upsized;
+    bench.counters["steps"] = double(steps);
+}
+
+// As the command line's --calc and --report calculate: no steps recorded.
+void Calculate_With_Pressure(benchmark::State &bench)
+{
+    Calculate_Pressure_Job(bench, false);
 }
 BENCHMARK(Calculate_With_Pressure);
+
+// As the Calculation Details window, --pdf and --json calculate.
+void Calculate_With_Pressure_And_Trace(benchmark::State &bench)
+{
+    Calculate_Pressure_Job(bench, true);
+}
+BENCHMARK(Calculate_With_Pressure_And_Trace);
 
 void Load_All_Shipped_Tables(benchmark::State &bench)
 {
