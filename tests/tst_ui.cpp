@@ -528,7 +528,7 @@ private slots:
         int flag = 0, spot = 0;
         Scripted_Prompt prompt;
         Frm_Pressure details(job, flag, spot, prompt, QStringLiteral("1.02.0808"));
-        Frm_Diagram diagram(&details);
+        Frm_Diagram diagram(false, &details);
         diagram.show();
         QTest::qWait(20);
         const QSize first = diagram.size();

@@ -115,7 +115,7 @@ struct Opened {
         } else if (name == u"pressure details" || name == u"diagram") {
             details = std::make_unique<Frm_Pressure>(job, flag, spot, prompt, version);
             if (name == u"diagram")
-                own = std::make_unique<Frm_Diagram>(details.get());
+                own = std::make_unique<Frm_Diagram>(true, details.get());
         } else if (name == u"pipe sizes") {
             own = std::make_unique<Frm_Size>(spot, QMap<int, QLineEdit *>{});
         } else if (name == u"C factors") {
