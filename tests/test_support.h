@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QString>
 #include <QTemporaryDir>
@@ -19,10 +20,11 @@ inline QString Program_Folder()
     return QCoreApplication::applicationDirPath();
 }
 
-// Writes the bytes as the whole file (made executable when asked); false
-// when it cannot be written whole.
-inline bool Write_File(const QString &path, const QByteArray &bytes, bool executable = false)
+// Writes the bytes as the whole file, its folder made when missing (the
+// file made executable when asked); false when it cannot be written whole.
+inline bool Write_File(const QString &path, const QByteArray &bytes = {}, bool executable = false)
 {
+    QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
         return false;
@@ -51,9 +53,34 @@ inline QMap<QString, QByteArray> Folder_Hashes(const QString &folder)
     return hashes;
 }
 
+// Sets an environment variable while it lives; the earlier value, or none,
+// comes back after.
+class Scoped_Env {
+public:
+    Scoped_Env(const char *name, const QString &value)
+        : name_(name), had_(qEnvironmentVariableIsSet(name)), saved_(qgetenv(name))
+    {
+        qputenv(name, QFile::encodeName(value));
+    }
+    ~Scoped_Env()
+    {
+        if (had_)
+            qputenv(name_, saved_);
+        else
+            qunsetenv(name_);
+    }
+    Scoped_Env(const Scoped_Env &) = delete;
+    Scoped_Env &operator=(const Scoped_Env &) = delete;
+
+private:
+    const char *name_;
+    bool had_;
+    QByteArray saved_;
+};
+
 // A program folder of its own in a temporary folder: a copy of the shipped
 // tables, meter lists, help page, sample job and sound beside the test.
-// Path() is empty when the copy failed.
+// Path() is empty when the copy failed or found nothing to copy.
 class Program_Copy {
 public:
     explicit Program_Copy(const QStringList &patterns = {QStringLiteral("*.dat"), QStringLiteral("*.mtr"),
@@ -61,8 +88,9 @@ public:
                                                          QStringLiteral("*.wav")})
     {
         const QString folder = dir_.filePath(QStringLiteral("program"));
-        bool ok = dir_.isValid() && QDir().mkpath(folder);
-        for (const QString &name : QDir(Program_Folder()).entryList(patterns, QDir::Files))
+        const QStringList names = QDir(Program_Folder()).entryList(patterns, QDir::Files);
+        bool ok = dir_.isValid() && QDir().mkpath(folder) && !names.isEmpty();
+        for (const QString &name : names)
             ok = ok && QFile::copy(Program_Folder() + u'/' + name, folder + u'/' + name);
         if (ok)
             path_ = folder;

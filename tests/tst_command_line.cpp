@@ -370,9 +370,7 @@ private slots:
         const QString path = out.filePath(QStringLiteral("r.prn"));
         const Run r = Command({QStringLiteral("--report"), sample, QStringLiteral("-o"), path}, settings_);
         QCOMPARE(r.status, 0);
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray bytes = f.readAll();
+        const QByteArray bytes = Read_File(path);
         QVERIFY(bytes.startsWith(QByteArray(66, '-') + "\r\n  Date:     "));
         QVERIFY(bytes.contains("Pressure Available at Controlling Fixture:"));
         const Run to_stdout = Command({QStringLiteral("--report"), sample}, settings_);
