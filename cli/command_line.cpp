@@ -25,8 +25,9 @@ enum Exit_Status { Sized = 0, Not_Sized = 1, Usage_Or_File_Error = 2 };
 
 const char *const Usage_Text =
     "Usage:\n"
-    "  Quorvel [JOB.qvl]\n"
-    "      Start the window, opening JOB.qvl when given.\n"
+    "  Quorvel [[--] JOB.qvl]\n"
+    "      Start the window, opening JOB.qvl when given (after --, a name may\n"
+    "      begin with -). Any option not listed here is a usage error.\n"
     "  Quorvel --calc [--data-dir DIR] [--meter-list FILE] [--json] JOB.qvl...\n"
     "      Size each job without a window and print, for each job:\n"
     "        Job: <path as given>\n"
