@@ -156,7 +156,7 @@ private slots:
         w.main->Save_Job();
         QVERIFY(QFile::exists(path));
         QVERIFY(w.prompt.Messages.contains(QStringLiteral("Saved")));
-        QTRY_COMPARE_WITH_TIMEOUT(w.main->Panels[0]->text(), QStringLiteral("Unmodified"), 1500);
+        QTRY_COMPARE_WITH_TIMEOUT(w.main->Panels[0]->text(), QStringLiteral("Unmodified"), 20000); // by the status timer
         QCOMPARE(w.main->Panels[1]->text(), path);
     }
 
