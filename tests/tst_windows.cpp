@@ -455,6 +455,8 @@ private slots:
             QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("Button_Cancel")), Qt::LeftButton);
         });
         poll.start(50);
+        const QMap<QString, QByteArray> before = Folder_Hashes(w.main->State.App_Path);
+        QVERIFY(before.contains(QStringLiteral("Table-1.dat")));
         QTest::mouseClick(dialog->Button_Update, Qt::LeftButton); // the run, until Cancel stops it
         QVERIFY(checked_during_run);
         QTRY_VERIFY(dialog.isNull());
@@ -463,6 +465,7 @@ private slots:
         QVERIFY(!w.main->Quit_Requested());
         QCOMPARE(w.main->State.Flag_Save, 1);
         QVERIFY(!QFileInfo::exists(w.main->State.App_Path + QStringLiteral("/.Quorvel-update-staging")));
+        QCOMPARE(Folder_Hashes(w.main->State.App_Path), before); // the cancelled run changed nothing
         for (const QString &m : std::as_const(w.prompt.Messages))
             QVERIFY2(!m.startsWith(QStringLiteral("Backups")), qPrintable(m));
         for (QTcpSocket *socket : std::as_const(held))
