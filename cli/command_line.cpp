@@ -26,8 +26,9 @@ enum Exit_Status { Sized = 0, Not_Sized = 1, Usage_Or_File_Error = 2 };
 
 const char *const Usage_Text =
     "Usage:\n"
-    "  Quorvel [JOB.qvl]\n"
-    "      Start the window, opening JOB.qvl when given.\n"
+    "  Quorvel [[--] JOB.qvl]\n"
+    "      Start the window, opening JOB.qvl when given (after --, a name may\n"
+    "      begin with -). Any option not listed here is a usage error.\n"
     "  Quorvel --calc [--data-dir DIR] [--meter-list FILE] [--json] JOB.qvl...\n"
     "      Size each job without a window and print, for each job:\n"
     "        Job: <path as given>\n"
@@ -422,25 +423,77 @@ int Run_Pdf(const Arguments &a, const Program_State &prepared, const Pdf_Writer 
 
 } // namespace
 
-bool Is_Command_Line_Run(int argc, char **argv)
+namespace {
+
+// The arguments before "--": the options and commands.
+QStringList Options_Part(const QStringList &args)
 {
-    for (int i = 1; i < argc; ++i) {
-        for (const char *command : {"--calc", "--report", "--pdf", "--help", "-h", "--version", "--check-update", "--update"}) {
-            if (std::strcmp(argv[i], command) == 0)
-                return true;
-        }
+    return args.mid(0, args.indexOf(QStringLiteral("--")));
+}
+
+bool Is_Update_Run(const QStringList &args)
+{
+    const QStringList options = Options_Part(args);
+    return options.contains(QStringLiteral("--check-update")) || options.contains(QStringLiteral("--update"));
+}
+
+// What --check-update and --update read: a name before the first option is
+// passed over.
+QStringList Update_Arguments(const QStringList &args)
+{
+    return args.mid(args.value(0).startsWith(u'-') ? 0 : 1);
+}
+
+} // namespace
+
+QStringList Program_Arguments(int argc, char **argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    return args;
+}
+
+std::optional<QString> Window_Job(const QStringList &args)
+{
+    for (const QString &arg : Options_Part(args)) {
+        if (arg.startsWith(u'-') && arg != u"-")
+            return std::nullopt;
     }
-    return false;
+    QStringList names = args;
+    names.removeOne(QStringLiteral("--"));
+    return names.join(u' ');
+}
+
+QString Command_Line_Error(const QStringList &args)
+{
+    if (Is_Update_Run(args)) {
+        const QStringList options = Options_Part(args);
+        const bool update = options.contains(QStringLiteral("--update"));
+        if (update && options.contains(QStringLiteral("--check-update")))
+            return QStringLiteral("--check-update and --update cannot be given together");
+        return Update_Options_Error(Update_Arguments(args), update);
+    }
+    return Parse(args).error;
+}
+
+bool Needs_Typesetting(const QStringList &args)
+{
+    return Options_Part(args).contains(QStringLiteral("--pdf")) && Command_Line_Error(args).isEmpty();
 }
 
 int Run_Command_Line(const QStringList &args, const QString &program_folder, FILE *out, FILE *err,
                      const QString &settings_file, const Pdf_Writer &pdf_writer)
 {
-    if (args.contains(QStringLiteral("--check-update")) || args.contains(QStringLiteral("--update"))) {
+    if (const QString error = Command_Line_Error(args); !error.isEmpty()) {
+        Print(err, QStringLiteral("Quorvel: %1\n\n").arg(error) + QString::fromLatin1(Usage_Text));
+        return Usage_Or_File_Error;
+    }
+    if (Is_Update_Run(args)) {
         if (!Program_Folder_Writable(program_folder)) { // a system install: its package manager updates it
             // --update replaced nothing then: a failure; --check-update found nothing to do here.
             Print(out, Package_Managed_Update_Text(App_Path_Of(program_folder)) + u'\n');
-            return args.contains(QStringLiteral("--update")) ? 1 : 0;
+            return Options_Part(args).contains(QStringLiteral("--update")) ? 1 : 0;
         }
         // The settings' "Server Name" unless --source names another; never written.
         const Settings_Store store = settings_file.isEmpty() ? Settings_Store() : Settings_Store(settings_file);
@@ -448,20 +501,12 @@ int Run_Command_Line(const QStringList &args, const QString &program_folder, FIL
         if (!Load_Complete_Configuration(store, settings))
             settings = Settings_Fields::Factory();
         const QString server = settings.ServerName.isEmpty() ? Default_Server_Name : settings.ServerName;
-        const QStringList rest = args.mid(args.value(0).startsWith(u'-') ? 0 : 1);
-        if (args.contains(QStringLiteral("--check-update")) && args.contains(QStringLiteral("--update"))) {
-            Print(err, QStringLiteral("Quorvel: --check-update and --update cannot be given together\n"));
-            return 2;
-        }
-        if (args.contains(QStringLiteral("--update")))
+        const QStringList rest = Update_Arguments(args);
+        if (Options_Part(args).contains(QStringLiteral("--update")))
             return Run_Update_Command(rest, program_folder, server, out, err);
         return Run_Check_Update(rest, program_folder, server, out, err);
     }
     const Arguments a = Parse(args);
-    if (!a.error.isEmpty()) {
-        Print(err, QStringLiteral("Quorvel: %1\n\n").arg(a.error) + QString::fromLatin1(Usage_Text));
-        return Usage_Or_File_Error;
-    }
     if (a.mode == Arguments::Mode::Help) {
         Print(out, QString::fromLatin1(Usage_Text));
         return Sized;

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 
 struct Program_State;
 struct Calc_Outcome;
@@ -16,8 +17,23 @@ struct Calc_Outcome;
 //   Quorvel --help | --version
 // It needs no display, creates no window and never writes the settings.
 
-// True when the arguments ask for a command-line run rather than the window.
-bool Is_Command_Line_Run(int argc, char **argv);
+// The program's arguments after its name, read before any application
+// object exists (which would take Qt's own options out).
+QStringList Program_Arguments(int argc, char **argv);
+
+// When the arguments ask for the window, the job file it opens: none (empty)
+// or the plain names given, joined by blanks; after "--" a name may begin
+// with "-". Anything else, a command or any option, known or not, is a
+// command-line run (std::nullopt): Run_Command_Line refuses what it does
+// not know with the usage and exit status 2.
+std::optional<QString> Window_Job(const QStringList &args);
+
+// The usage error of a command-line run; empty when the arguments are fine.
+QString Command_Line_Error(const QStringList &args);
+
+// True for a well-formed --pdf run: it typesets, so it needs a Gui
+// application (on the offscreen platform).
+bool Needs_Typesetting(const QStringList &args);
 
 // Writes the typeset report of a calculated job (state after Calculate,
 // outcome its result, read_messages those of reading the job file) to path;

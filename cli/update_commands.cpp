@@ -121,6 +121,12 @@ Update_Manifest Read_Manifest(const Common_Options &o, FILE *err, const QString 
 
 } // namespace
 
+QString Update_Options_Error(const QStringList &args, bool update)
+{
+    Common_Options o;
+    return Parse_Options(args, update, o);
+}
+
 int Run_Check_Update(const QStringList &args, const QString &program_folder, const QString &default_source,
                      FILE *out, FILE *err)
 {

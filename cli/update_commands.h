@@ -13,6 +13,10 @@
 int Run_Check_Update(const QStringList &args, const QString &program_folder, const QString &default_source,
                      FILE *out, FILE *err);
 
+// The usage error of the arguments of --check-update (update false) or
+// --update, read as the commands read them; empty when they are fine.
+QString Update_Options_Error(const QStringList &args, bool update);
+
 // Quorvel --update [--source S] [--timeout SECONDS]
 //                  (--newer | [--program] [--table 1|2|3]... [--meter-list NAME]...)
 // Updates the program folder exactly as the update dialog does with those

@@ -6,6 +6,8 @@
 // As root, permissions do not stop anything, so the immutable attribute
 // plays the read-only part there; other users get chmod.
 
+#include "test_support.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -103,11 +105,7 @@ public:
     QString Folder() const { return folder_; }
 
     // Places the earlier file before the fault is armed.
-    bool Place(const QString &name, const QByteArray &bytes)
-    {
-        QFile f(Path(name));
-        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.flush();
-    }
+    bool Place(const QString &name, const QByteArray &bytes) { return Write_File(Path(name), bytes); }
 
     // Makes writing fail: fills the disk, write-protects the file or the
     // folder. False when it could not; Skip_Reason then tells whether this

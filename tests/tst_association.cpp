@@ -1,4 +1,5 @@
 #include "associate.h"
+#include "test_support.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,12 +20,6 @@ Cla_Associate Quorvel_Type(const QString &program)
     a.AppCommand = program;
     a.DefaultIcon = program + QStringLiteral(",0");
     return a;
-}
-
-QByteArray Read(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace
@@ -81,15 +76,15 @@ private slots:
         Cla_Associate a = Quorvel_Type(QStringLiteral("/opt/quorvel/Quorvel"));
         QCOMPARE(a.Associate().Number, 0);
         QCOMPARE(a.Mime_Type(), QStringLiteral("application/x-quorvel"));
-        const QString mime = QString::fromUtf8(Read(home_.filePath(QStringLiteral("data/mime/packages/x-quorvel.xml"))));
+        const QString mime = QString::fromUtf8(Read_File(home_.filePath(QStringLiteral("data/mime/packages/x-quorvel.xml"))));
         QVERIFY(mime.contains(QStringLiteral("<mime-type type=\"application/x-quorvel\">")));
         QVERIFY(mime.contains(QStringLiteral("<glob pattern=\"*.qvl\"/>")));
         QVERIFY(mime.contains(QStringLiteral("<comment>Quorvel Data File</comment>")));
-        const QString entry = QString::fromUtf8(Read(home_.filePath(QStringLiteral("data/applications/quorvel.desktop"))));
+        const QString entry = QString::fromUtf8(Read_File(home_.filePath(QStringLiteral("data/applications/quorvel.desktop"))));
         QVERIFY(entry.startsWith(QStringLiteral("[Desktop Entry]\n")));
         QVERIFY(entry.contains(QStringLiteral("\nExec=/opt/quorvel/Quorvel %f\n")));
         QVERIFY(entry.contains(QStringLiteral("\nMimeType=application/x-quorvel;\n")));
-        const QString apps = QString::fromUtf8(Read(home_.filePath(QStringLiteral("config/mimeapps.list"))));
+        const QString apps = QString::fromUtf8(Read_File(home_.filePath(QStringLiteral("config/mimeapps.list"))));
         QVERIFY(apps.contains(QStringLiteral("[Default Applications]\napplication/x-quorvel=quorvel.desktop\n")));
     }
 
@@ -102,23 +97,19 @@ private slots:
         // Another folder, with a blank in its name: the entry starts the
         // launcher script, which starts the program there.
         QVERIFY(Quorvel_Type(QStringLiteral("/opt/new place/Quorvel")).Associate().Number == 0);
-        const QString entry = QString::fromUtf8(Read(home_.filePath(QStringLiteral("data/applications/quorvel.desktop"))));
+        const QString entry = QString::fromUtf8(Read_File(home_.filePath(QStringLiteral("data/applications/quorvel.desktop"))));
         QVERIFY(entry.contains(QStringLiteral("\nExec=%1 %f\n").arg(home_.filePath(QStringLiteral("data/Quorvel/quorvel-open")))));
-        QVERIFY(Read(home_.filePath(QStringLiteral("data/Quorvel/quorvel-open"))).contains("exec '/opt/new place/Quorvel' \"$@\"\n"));
+        QVERIFY(Read_File(home_.filePath(QStringLiteral("data/Quorvel/quorvel-open"))).contains("exec '/opt/new place/Quorvel' \"$@\"\n"));
         QCOMPARE(QFileInfo(mime_path).lastModified(), mime_time);
     }
 
     void Other_Defaults_Are_Kept()
     {
         const QString list = home_.filePath(QStringLiteral("config/mimeapps.list"));
-        QDir().mkpath(QFileInfo(list).absolutePath());
-        QFile f(list);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("[Added Associations]\ntext/plain=ed.desktop;\n\n[Default Applications]\ntext/html=web.desktop\n"
-                "application/x-quorvel=old.desktop\n");
-        f.close();
+        QVERIFY(Write_File(list, "[Added Associations]\ntext/plain=ed.desktop;\n\n[Default Applications]\n"
+                                 "text/html=web.desktop\napplication/x-quorvel=old.desktop\n"));
         QVERIFY(Quorvel_Type(QStringLiteral("/opt/q/Quorvel")).Associate().Number == 0);
-        QCOMPARE(Read(list), QByteArray("[Added Associations]\ntext/plain=ed.desktop;\n\n[Default Applications]\n"
+        QCOMPARE(Read_File(list), QByteArray("[Added Associations]\ntext/plain=ed.desktop;\n\n[Default Applications]\n"
                                         "text/html=web.desktop\napplication/x-quorvel=quorvel.desktop\n"));
     }
 
@@ -173,12 +164,10 @@ private slots:
         // The program: records its arguments and working folder.
         const QString record = place.filePath(QStringLiteral("started.txt"));
         const QString program = program_folder + QStringLiteral("/Quorvel");
-        QFile p(program);
-        QVERIFY(p.open(QIODevice::WriteOnly));
-        p.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + QFile::encodeName(record) + ".tmp'\n"
-                "mv '" + QFile::encodeName(record) + ".tmp' '" + QFile::encodeName(record) + "'\n");
-        p.close();
-        QVERIFY(p.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(Write_File(program,
+                           "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + QFile::encodeName(record)
+                               + ".tmp'\nmv '" + QFile::encodeName(record) + ".tmp' '" + QFile::encodeName(record) + "'\n",
+                           true));
 
         Cla_Associate a = Quorvel_Type(program);
         QCOMPARE(a.Associate().Number, 0);
@@ -188,14 +177,11 @@ private slots:
         validate.start(QStringLiteral("desktop-file-validate"), {entry});
         QVERIFY(validate.waitForFinished(20000));
         const QString said = QString::fromUtf8(validate.readAllStandardOutput() + validate.readAllStandardError());
-        QVERIFY2(validate.exitCode() == 0 && !said.contains(QStringLiteral("error")), qPrintable(said + Read(entry)));
+        QVERIFY2(validate.exitCode() == 0 && !said.contains(QStringLiteral("error")), qPrintable(said + Read_File(entry)));
 
         // Double-click: xdg-open as a desktop without its own opener runs it.
         const QString job = program_folder + QStringLiteral("/job.qvl");
-        QFile j(job);
-        QVERIFY(j.open(QIODevice::WriteOnly));
-        j.write("\"1.02.0808\"\r\n");
-        j.close();
+        QVERIFY(Write_File(job, "\"1.02.0808\"\r\n"));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "DISPLAY", "WAYLAND_DISPLAY", "BROWSER",
                                  "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID"})
@@ -210,24 +196,20 @@ private slots:
         QVERIFY(open.waitForFinished(20000));
         QVERIFY2(open.exitCode() == 0, open.readAllStandardError().constData());
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 5000);
-        QCOMPARE(QString::fromLocal8Bit(Read(record)), job + u'\n');
+        QCOMPARE(QString::fromLocal8Bit(Read_File(record)), job + u'\n');
     }
 
     // An entry that could not be written is never made the default.
     void No_Default_For_An_Entry_Not_Written()
     {
         // A file where the applications folder belongs: no entry can be written.
-        QDir().mkpath(home_.filePath(QStringLiteral("data")));
         QFile blocker(home_.filePath(QStringLiteral("data/applications")));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        QVERIFY(Write_File(blocker.fileName()));
         QCOMPARE(Quorvel_Type(QStringLiteral("/opt/q/Quorvel")).Associate().Number, 0);
         QVERIFY(!QFile::exists(home_.filePath(QStringLiteral("config/mimeapps.list"))));
         // The same for a launcher script that cannot be written.
         QVERIFY(blocker.remove());
-        QFile script_blocker(home_.filePath(QStringLiteral("data/Quorvel")));
-        QVERIFY(script_blocker.open(QIODevice::WriteOnly));
-        script_blocker.close();
+        QVERIFY(Write_File(home_.filePath(QStringLiteral("data/Quorvel"))));
         QCOMPARE(Quorvel_Type(QStringLiteral("/opt/a b/Quorvel")).Associate().Number, 0);
         QVERIFY(!QFile::exists(home_.filePath(QStringLiteral("data/applications/quorvel.desktop"))));
         QVERIFY(!QFile::exists(home_.filePath(QStringLiteral("config/mimeapps.list"))));
@@ -255,22 +237,18 @@ private slots:
         QVERIFY(QDir().mkpath(program_folder));
         const QString record = place.filePath(QStringLiteral("started.txt"));
         const QString program = program_folder + QStringLiteral("/Quorvel");
-        QFile p(program);
-        QVERIFY(p.open(QIODevice::WriteOnly));
-        p.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + QFile::encodeName(record) + "'\n");
-        p.close();
-        QVERIFY(p.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(Write_File(program, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + QFile::encodeName(record) + "'\n", true));
         Cla_Associate a = Quorvel_Type(program);
         QCOMPARE(a.Associate().Number, 0);
-        const QString entry = QString::fromUtf8(Read(a.Desktop_Entry_Path()));
+        const QString entry = QString::fromUtf8(Read_File(a.Desktop_Entry_Path()));
         QVERIFY2(entry.contains(QStringLiteral("\nExec=\"")), qPrintable(entry)); // the script's path is quoted
         const QString job = place.filePath(QStringLiteral("a job.qvl"));
         QProcess launch;
         launch.start(QStringLiteral("gio"), {QStringLiteral("launch"), a.Desktop_Entry_Path(), job});
         QVERIFY(launch.waitForFinished(20000));
         QVERIFY2(launch.exitCode() == 0, launch.readAllStandardError().constData());
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record) && !Read(record).isEmpty(), 5000);
-        QCOMPARE(QString::fromLocal8Bit(Read(record)), job + u'\n');
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record) && !Read_File(record).isEmpty(), 5000);
+        QCOMPARE(QString::fromLocal8Bit(Read_File(record)), job + u'\n');
     }
 
     void Desktop_Knows_The_Type()
@@ -281,10 +259,7 @@ private slots:
             QSKIP("xdg-mime, update-mime-database or mimetype is not installed");
         QVERIFY(Quorvel_Type(QStringLiteral("/opt/q/Quorvel")).Associate().Number == 0);
         const QString job = home_.filePath(QStringLiteral("job.qvl"));
-        QFile f(job);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("\"1.02.0808\"\r\n");
-        f.close();
+        QVERIFY(Write_File(job, "\"1.02.0808\"\r\n"));
         QProcess query;
         query.start(xdg_mime, {QStringLiteral("query"), QStringLiteral("filetype"), job});
         QVERIFY(query.waitForFinished(20000));
@@ -310,21 +285,14 @@ private slots:
         QFETCH(QString, expected);
         const QString icon_path = QStringLiteral("/icons/hicolor/scalable/apps/quorvel.svg");
         const QString system = home_.filePath(QStringLiteral("system share"));
-        const QByteArray saved_dirs = qgetenv("XDG_DATA_DIRS");
-        qputenv("XDG_DATA_DIRS", QFile::encodeName(home_.filePath(QStringLiteral("none")) + u':' + system));
-        const auto restore = qScopeGuard([&saved_dirs] { qputenv("XDG_DATA_DIRS", saved_dirs); });
-        const auto touch = [](const QString &path) {
-            QDir().mkpath(QFileInfo(path).path());
-            QFile f(path);
-            return f.open(QIODevice::WriteOnly) && f.write("<svg/>") == 6;
-        };
+        const Scoped_Env data_dirs("XDG_DATA_DIRS", home_.filePath(QStringLiteral("none")) + u':' + system);
         if (theme_at == u"data home")
-            QVERIFY(touch(home_.filePath(QStringLiteral("data")) + icon_path));
+            QVERIFY(Write_File(home_.filePath(QStringLiteral("data")) + icon_path, "<svg/>"));
         if (theme_at == u"data dirs")
-            QVERIFY(touch(system + icon_path));
+            QVERIFY(Write_File(system + icon_path, "<svg/>"));
         const QString program = home_.filePath(QStringLiteral("my apps/Quorvel"));
         if (beside)
-            QVERIFY(touch(home_.filePath(QStringLiteral("my apps/quorvel.svg"))));
+            QVERIFY(Write_File(home_.filePath(QStringLiteral("my apps/quorvel.svg")), "<svg/>"));
         const QString want = expected == u"theme"    ? QStringLiteral("quorvel")
                              : expected == u"beside" ? home_.filePath(QStringLiteral("my apps/quorvel.svg"))
                                                      : program;

@@ -1,6 +1,6 @@
 #include "frm_calc_details.h"
 #include "frm_main.h"
-#include "window_prompt.h"
+#include "window_support.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,47 +19,10 @@
 
 namespace {
 
-QString Program_Folder()
+// The main window opens the shipped sample job.
+QString Sample_Job()
 {
-    return QCoreApplication::applicationDirPath();
-}
-
-// The main window on the shipped data with the sample job open.
-struct Window {
-    QTemporaryDir dir;
-    Scripted_Prompt prompt;
-    std::function<bool(QPrinter &)> print_dialog;
-    std::unique_ptr<Frm_Main> main;
-
-    Window()
-    {
-        Frm_Main::Start_Options o;
-        o.Program_Folder = Program_Folder();
-        o.Command_Line = Program_Folder() + QStringLiteral("/Sample.qvl");
-        o.Show_Splash = false;
-        o.Register_File_Type = false;
-        o.Settings_File = dir.filePath(QStringLiteral("Quorvel.ini"));
-        o.Prompt_Override = &prompt;
-        o.Launcher = [](const QString &, int) { return QString(); };
-        o.Print_Dialog = [this](QPrinter &printer) { return print_dialog ? print_dialog(printer) : false; };
-        main = std::make_unique<Frm_Main>(o);
-        main->Startup_Sequence();
-        main->show();
-    }
-    template <typename T> T *Find(const QString &name) const
-    {
-        T *w = main->findChild<T *>(name);
-        if (!w)
-            qFatal("control %s not found", qPrintable(name));
-        return w;
-    }
-    void Calculate() { QTest::mouseClick(Find<QPushButton>(QStringLiteral("Button_Calc")), Qt::LeftButton); }
-};
-
-QByteArray Head(const QString &path, int n)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.read(n) : QByteArray();
+    return Program_Folder() + QStringLiteral("/Sample.qvl");
 }
 
 } // namespace
@@ -80,7 +43,7 @@ private slots:
     // the one of the main window's last calculation.
     void Calculate_Opens_The_Details()
     {
-        Window w;
+        Main_Window w(Sample_Job());
         QVERIFY(!w.main->findChild<Frm_Calc_Details *>());
         w.Calculate();
         auto *details = w.main->findChild<Frm_Calc_Details *>(QStringLiteral("Frm_Calc_Details"));
@@ -144,7 +107,7 @@ private slots:
     // comparison says why the job's meter is not the smallest passing one.
     void New_Calculate_Refreshes()
     {
-        Window w;
+        Main_Window w(Sample_Job());
         w.Calculate();
         auto *details = w.main->findChild<Frm_Calc_Details *>();
         const QString before = details->Text_Steps->toPlainText();
@@ -183,7 +146,7 @@ private slots:
 
     void Menu_And_Toolbar_Entries()
     {
-        Window w;
+        Main_Window w(Sample_Job());
         auto *menu = w.main->findChild<QAction *>(QStringLiteral("Menu_Calc_Details"));
         auto *button = w.main->findChild<QAction *>(QStringLiteral("Toolbar_Details"));
         QVERIFY(menu && button);
@@ -203,13 +166,13 @@ private slots:
 
     void Export_Pdf_Through_The_Prompt()
     {
-        Window w;
+        Main_Window w(Sample_Job());
         QTemporaryDir out;
         const QString pdf = out.filePath(QStringLiteral("job.pdf"));
         w.prompt.Paths << pdf;
         w.main->findChild<QAction *>(QStringLiteral("Menu_Export_Pdf"))->trigger();
         QCOMPARE(w.prompt.Dialog_Names, QStringList{QStringLiteral("Sample.pdf")});
-        QCOMPARE(Head(pdf, 5), QByteArray("%PDF-"));
+        QCOMPARE(Read_File(pdf).left(5), QByteArray("%PDF-"));
 
         // Cancelled: nothing written. Unwritable: the prompt says why.
         w.prompt.Paths << QString();
@@ -225,7 +188,7 @@ private slots:
 
     void Print_Through_The_Dialog_Seam()
     {
-        Window w;
+        Main_Window w(Sample_Job());
         QTemporaryDir out;
         const QString printed = out.filePath(QStringLiteral("printed.pdf"));
         int asked = 0;
@@ -237,7 +200,7 @@ private slots:
         };
         w.main->findChild<QAction *>(QStringLiteral("Menu_Print_Report"))->trigger();
         QCOMPARE(asked, 1);
-        QCOMPARE(Head(printed, 5), QByteArray("%PDF-"));
+        QCOMPARE(Read_File(printed).left(5), QByteArray("%PDF-"));
         QVERIFY(QFileInfo(printed).size() > 20000); // pages with the profile picture
 
         // Cancelled in the dialog: nothing printed.
@@ -253,7 +216,7 @@ private slots:
 
     void Profile_Png_Export()
     {
-        Window w;
+        Main_Window w(Sample_Job());
         w.Calculate();
         auto *details = w.main->findChild<Frm_Calc_Details *>();
         QTemporaryDir out;

@@ -1,12 +1,14 @@
 #include "calculate.h"
 #include "command_line.h"
 #include "fault_folder.h"
+#include "test_support.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -31,23 +33,20 @@ Run Command(const QStringList &args, const QString &settings_file)
     FILE *out = std::fopen(out_path.constData(), "w+");
     FILE *err = std::fopen(err_path.constData(), "w+");
     Run r;
-    r.status = Run_Command_Line(args, QCoreApplication::applicationDirPath(), out, err, settings_file);
+    r.status = Run_Command_Line(args, Program_Folder(), out, err, settings_file);
     std::fclose(out);
     std::fclose(err);
-    QFile o(QString::fromLocal8Bit(out_path)), e(QString::fromLocal8Bit(err_path));
-    o.open(QIODevice::ReadOnly);
-    e.open(QIODevice::ReadOnly);
-    r.out = QString::fromUtf8(o.readAll());
-    r.err = QString::fromUtf8(e.readAll());
+    r.out = QString::fromUtf8(Read_File(QFile::decodeName(out_path)));
+    r.err = QString::fromUtf8(Read_File(QFile::decodeName(err_path)));
     return r;
 }
 
 QString Write_Job(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
 {
-    QFile f(dir.filePath(name));
-    f.open(QIODevice::WriteOnly);
-    f.write(bytes);
-    return f.fileName();
+    const QString path = dir.filePath(name);
+    if (!Write_File(path, bytes))
+        qFatal("%s cannot be written", qPrintable(path));
+    return path;
 }
 
 // A current-layout job file: one fixture in row 1 of the private table,
@@ -77,33 +76,126 @@ class Test_Command_Line : public QObject {
 private slots:
     void initTestCase()
     {
-        if (!QFile::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/Table-1.dat")))
+        if (!QFile::exists(Program_Folder() + QStringLiteral("/Table-1.dat")))
             QFAIL("shipped data files are not beside the test");
         settings_ = dir_.filePath(QStringLiteral("settings.ini"));
     }
 
+    // A usage error ends with status 2 and says why on standard error, with
+    // the usage unless the arguments were well formed.
     void Usage_Errors_data()
     {
         QTest::addColumn<QStringList>("args");
-        QTest::newRow("no job") << QStringList{"--calc"};
-        QTest::newRow("unknown option") << QStringList{"--calc", "--fast", "a.qvl"};
-        QTest::newRow("missing value") << QStringList{"--calc", "a.qvl", "--data-dir"};
-        QTest::newRow("two commands") << QStringList{"--calc", "--report", "a.qvl"};
-        QTest::newRow("report of two jobs") << QStringList{"--report", "a.qvl", "b.qvl"};
-        QTest::newRow("json with report") << QStringList{"--report", "--json", "a.qvl"};
-        QTest::newRow("output with calc") << QStringList{"--calc", "-o", "x", "a.qvl"};
-        QTest::newRow("data dir missing") << QStringList{"--calc", "--data-dir", "/no/such/folder", "a.qvl"};
+        QTest::addColumn<bool>("usage");
+        const auto row = [](const char *name, const QStringList &args, bool usage = true) {
+            QTest::newRow(name) << args << usage;
+        };
+        row("no job", {"--calc"});
+        row("unknown option", {"--calc", "--fast", "a.qvl"});
+        row("unknown option alone", {"--bogus"});
+        row("unknown option after a job", {"a.qvl", "--bogus"});
+        row("an option of Qt", {"-platform", "offscreen"});
+        row("option without a command", {"--json", "a.qvl"});
+        row("two commands", {"--calc", "--report", "a.qvl"});
+        row("report of two jobs", {"--report", "a.qvl", "b.qvl"});
+        row("json with report", {"--report", "--json", "a.qvl"});
+        row("output with calc", {"--calc", "-o", "x", "a.qvl"});
+        row("data dir missing", {"--calc", "--data-dir", "/no/such/folder", "a.qvl"}, false);
         // This library links no Gui: without the program's writer --pdf says so.
-        QTest::newRow("pdf without a writer") << QStringList{"--pdf", QCoreApplication::applicationDirPath() + "/Sample.qvl"};
-        QTest::newRow("pdf of two jobs") << QStringList{"--pdf", "a.qvl", "b.qvl"};
+        row("pdf without a writer", {"--pdf", Program_Folder() + "/Sample.qvl"}, false);
+        row("pdf of two jobs", {"--pdf", "a.qvl", "b.qvl"});
+        row("unknown update option", {"--check-update", "--bogus"});
+        row("both update commands", {"--check-update", "--update", "--newer"});
+        // Every option that takes a value, given last without one.
+        for (const QStringList &option : {QStringList{"--calc", "a.qvl", "--data-dir"}, {"--data-dir"},
+                                          {"--calc", "a.qvl", "--meter-list"}, {"--report", "a.qvl", "-o"},
+                                          {"--report", "a.qvl", "--output"}, {"--check-update", "--source"},
+                                          {"--check-update", "--timeout"}, {"--update", "--newer", "--source"},
+                                          {"--update", "--newer", "--timeout"}, {"--update", "--table"},
+                                          {"--update", "--meter-list"}})
+            QTest::addRow("no value: %s", qPrintable(option.join(u' '))) << option << true;
     }
     void Usage_Errors()
     {
         QFETCH(QStringList, args);
+        QFETCH(bool, usage);
         const Run r = Command(args, settings_);
         QCOMPARE(r.status, 2);
         QVERIFY(r.out.isEmpty());
         QVERIFY(r.err.startsWith(QStringLiteral("Quorvel: ")));
+        QCOMPARE(r.err.contains(QStringLiteral("\nUsage:\n")), usage);
+        // The program decides on this before any application object exists.
+        QCOMPARE(!Command_Line_Error(args).isEmpty(), usage);
+    }
+
+    // The program starts its window only on no argument or plain names;
+    // anything else is left to the command line, which refuses what it
+    // does not know.
+    void Window_Or_Command_Line_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("window");
+        QTest::addColumn<QString>("job");
+        QTest::newRow("nothing") << QStringList{} << true << "";
+        QTest::newRow("a job") << QStringList{"a.qvl"} << true << "a.qvl";
+        QTest::newRow("a name with a blank") << QStringList{"my", "job.qvl"} << true << "my job.qvl";
+        QTest::newRow("a lone dash") << QStringList{"-"} << true << "-";
+        QTest::newRow("a dashed name after --") << QStringList{"--", "-x.qvl"} << true << "-x.qvl";
+        QTest::newRow("a command's name after --") << QStringList{"--", "--calc"} << true << "--calc";
+        QTest::newRow("unknown option") << QStringList{"--bogus"} << false << "";
+        QTest::newRow("option after a job") << QStringList{"a.qvl", "--bogus"} << false << "";
+        QTest::newRow("an option of Qt") << QStringList{"-style", "fusion", "a.qvl"} << false << "";
+        QTest::newRow("a command") << QStringList{"--calc", "a.qvl"} << false << "";
+        QTest::newRow("a value without its option") << QStringList{"--meter-list"} << false << "";
+    }
+    void Window_Or_Command_Line()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(bool, window);
+        QFETCH(QString, job);
+        const std::optional<QString> opened = Window_Job(args);
+        QCOMPARE(opened.has_value(), window);
+        if (window)
+            QCOMPARE(*opened, job);
+    }
+
+    // After "--" every argument is a job file, even one named like an option.
+    void Options_End_At_Double_Dash()
+    {
+        QTemporaryDir jobs;
+        Write_Job(jobs, QStringLiteral("-x.qvl"), Job_Bytes(QStringLiteral("1"), QString()));
+        const QString here = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(jobs.path()));
+        const Run dashed = Command({QStringLiteral("--calc"), QStringLiteral("--"), QStringLiteral("-x.qvl")}, settings_);
+        const Run update = Command({QStringLiteral("--calc"), QStringLiteral("--"), QStringLiteral("--update")}, settings_);
+        QDir::setCurrent(here);
+        QCOMPARE(dashed.status, 0);
+        QVERIFY2(dashed.out.startsWith(QStringLiteral("Job: -x.qvl\n")), qPrintable(dashed.out));
+        QCOMPARE(update.status, 2);
+        QVERIFY2(update.err.contains(QStringLiteral("--update: no such file")), qPrintable(update.err));
+    }
+
+    // The program itself refuses at once, without a window to wait on.
+    void Program_Refuses_Unknown_Options_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("unknown option") << QStringList{"--bogus"};
+        QTest::newRow("option after a job") << QStringList{"a.qvl", "--bogus"};
+        QTest::newRow("missing value") << QStringList{"--data-dir"};
+        QTest::newRow("pdf with an unknown option") << QStringList{"--pdf", "a.qvl", "--bogus"};
+        QTest::newRow("an option of Qt") << QStringList{"-platform", "offscreen"};
+    }
+    void Program_Refuses_Unknown_Options()
+    {
+        QFETCH(QStringList, args);
+        QProcess program;
+        program.start(Program_Folder() + QStringLiteral("/Quorvel"), args);
+        QVERIFY2(program.waitForFinished(60000), "the program did not end: it opened its window");
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 2);
+        QCOMPARE(program.readAllStandardOutput(), QByteArray());
+        const QByteArray err = program.readAllStandardError();
+        QVERIFY2(err.startsWith("Quorvel: ") && err.contains("\nUsage:\n"), err.constData());
     }
 
     void Help_And_Version()
@@ -211,7 +303,7 @@ private slots:
     // 50 + 5.25 x 0.4 = 52.1 gpm, plus 12 gpm irrigation and 5 gpm Note A.
     void Shipped_Sample_Job()
     {
-        const QString sample = QCoreApplication::applicationDirPath() + QStringLiteral("/Sample.qvl");
+        const QString sample = Program_Folder() + QStringLiteral("/Sample.qvl");
         if (!QFile::exists(sample))
             QFAIL("no sample job");
         const Run text = Command({QStringLiteral("--calc"), sample}, settings_);
@@ -329,16 +421,14 @@ private slots:
 
     void Report_Output()
     {
-        const QString sample = QCoreApplication::applicationDirPath() + QStringLiteral("/Sample.qvl");
+        const QString sample = Program_Folder() + QStringLiteral("/Sample.qvl");
         if (!QFile::exists(sample))
             QFAIL("no sample job");
         QTemporaryDir out;
         const QString path = out.filePath(QStringLiteral("r.prn"));
         const Run r = Command({QStringLiteral("--report"), sample, QStringLiteral("-o"), path}, settings_);
         QCOMPARE(r.status, 0);
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray bytes = f.readAll();
+        const QByteArray bytes = Read_File(path);
         QVERIFY(bytes.startsWith(QByteArray(66, '-') + "\r\n  Date:     "));
         QVERIFY(bytes.contains("Pressure Available at Controlling Fixture:"));
         const Run to_stdout = Command({QStringLiteral("--report"), sample}, settings_);
@@ -356,7 +446,7 @@ private slots:
     void Report_Output_Failures()
     {
         QFETCH(int, fault);
-        const QString sample = QCoreApplication::applicationDirPath() + QStringLiteral("/Sample.qvl");
+        const QString sample = Program_Folder() + QStringLiteral("/Sample.qvl");
         if (!QFile::exists(sample))
             QFAIL("no sample job");
         if (fault < 0) {
@@ -365,7 +455,7 @@ private slots:
                 QSKIP("no /dev/full here");
             FILE *err = std::tmpfile();
             const int status = Run_Command_Line({QStringLiteral("--report"), sample},
-                                                QCoreApplication::applicationDirPath(), full, err, settings_);
+                                                Program_Folder(), full, err, settings_);
             std::fclose(full);
             std::rewind(err);
             char text[512] = {};

@@ -10,10 +10,10 @@
 #include "frm_update.h"
 #include "frm_main.h"
 #include "frm_options.h"
-#include "frm_update.h"
 #include "key_state.h"
 #include "reference_dialogs.h"
 #include "widget_prompt.h"
+#include "window_support.h"
 
 #include <QAccessible>
 #include <QAbstractSpinBox>
@@ -40,61 +40,12 @@
 
 namespace {
 
-class Quiet_Prompt : public Prompt {
-public:
-    QStringList Messages;
-    void Show_Message(const QString &text) override { Messages << text; }
-    Answer Ask_Yes_No(const QString &text) override
-    {
-        Messages << text;
-        return Answer::No;
-    }
-    Answer Ask_Yes_No_Cancel(const QString &text) override
-    {
-        Messages << text;
-        return Answer::Cancel;
-    }
-    QString Choose_Open_File(const QString &, const QString &, const QString &, int) override { return {}; }
-    QString Choose_Save_File(const QString &, const QString &, const QString &, int) override { return {}; }
-};
-
-// A started main window on the shipped data beside the test.
-struct Window {
-    QTemporaryDir dir;
-    Quiet_Prompt prompt;
-    std::unique_ptr<Frm_Main> main;
-
-    Window()
-    {
-        Frm_Main::Start_Options o;
-        o.Program_Folder = QCoreApplication::applicationDirPath();
-        o.Show_Splash = false;
-        o.Register_File_Type = false;
-        o.Settings_File = dir.filePath(QStringLiteral("Quorvel.ini"));
-        o.Prompt_Override = &prompt;
-        o.Launcher = [](const QString &, int) { return QString(); };
-        main = std::make_unique<Frm_Main>(o);
-        main->Startup_Sequence();
-        main->show();
-    }
-};
-
-void Touch(const QString &path, const QByteArray &content = {}, bool executable = false)
-{
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
-    f.write(content);
-    f.close();
-    if (executable)
-        f.setPermissions(f.permissions() | QFile::ExeOwner | QFile::ExeUser);
-}
-
 // One of the program's windows, opened as the program opens it, with
 // whatever it needs kept alive beside it.
 struct Opened {
-    std::unique_ptr<Window> main;
+    std::unique_ptr<Main_Window> main;
     QTemporaryDir dir;
-    Quiet_Prompt prompt;
+    Scripted_Prompt prompt;
     Sizing_Job job;
     int flag = 0, spot = 0, startup = 1;
     std::unique_ptr<Frm_Pressure> details;
@@ -106,16 +57,16 @@ struct Opened {
         job.Meter_Location = QStringLiteral("Inside");
         const QString version = QStringLiteral("1.02.0808");
         if (name == u"main") {
-            main = std::make_unique<Window>();
+            main = std::make_unique<Main_Window>();
             widget = main->main.get();
         } else if (name == u"options") {
-            main = std::make_unique<Window>();
+            main = std::make_unique<Main_Window>();
             main->main->Open_Options();
             widget = main->main->findChild<Frm_Options *>();
         } else if (name == u"pressure details" || name == u"diagram") {
             details = std::make_unique<Frm_Pressure>(job, flag, spot, prompt, version);
             if (name == u"diagram")
-                own = std::make_unique<Frm_Diagram>(details.get());
+                own = std::make_unique<Frm_Diagram>(true, details.get());
         } else if (name == u"pipe sizes") {
             own = std::make_unique<Frm_Size>(spot, QMap<int, QLineEdit *>{});
         } else if (name == u"C factors") {
@@ -273,7 +224,7 @@ private slots:
         QVERIFY(!read.Caps_Lock.has_value());
         QVERIFY(!read.Num_Lock.has_value());
 
-        Window w;
+        Main_Window w;
         QApplication::setActiveWindow(w.main.get());
         QLineEdit *box = w.main->TB_Number[0];
         box->setFocus();
@@ -298,7 +249,7 @@ private slots:
     // The Insert key of another window leaves the main window's INS alone.
     void Insert_In_Another_Window()
     {
-        Window w;
+        Main_Window w;
         QWidget other;
         auto *box = new QLineEdit(&other);
         other.show();
@@ -329,7 +280,7 @@ private slots:
         QTemporaryDir dir;
         for (const char *name : {"a", "b", "c"})
             QVERIFY(QDir(dir.path()).mkdir(QLatin1String(name)));
-        Touch(dir.filePath(QStringLiteral("b/job.qvl")));
+        QVERIFY(Write_File(dir.filePath(QStringLiteral("b/job.qvl")), {}));
         const QString start = dir.filePath(QStringLiteral("a"));
         const QString want = QDir::cleanPath(dir.filePath(expected));
 
@@ -374,7 +325,7 @@ private slots:
         QTemporaryDir dir;
         QDir(dir.path()).mkdir(QStringLiteral("jobs"));
         QDir(dir.path()).mkdir(QStringLiteral("other"));
-        Touch(dir.filePath(QStringLiteral("jobs/a.qvl")));
+        QVERIFY(Write_File(dir.filePath(QStringLiteral("jobs/a.qvl")), {}));
         const auto full = [&dir](const QString &relative) {
             return relative.isEmpty() ? QString() : relative == u"-" ? dir.filePath("missing") : dir.filePath(relative);
         };
@@ -426,8 +377,8 @@ private slots:
         QFETCH(bool, accepted);
         QFETCH(QString, result);
         QTemporaryDir dir;
-        Touch(dir.filePath(QStringLiteral("ed")), "#!/bin/sh\n", true);
-        Touch(dir.filePath(QStringLiteral("notes.txt")), "text");
+        QVERIFY(Write_File(dir.filePath(QStringLiteral("ed")), "#!/bin/sh\n", true));
+        QVERIFY(Write_File(dir.filePath(QStringLiteral("notes.txt")), "text"));
         const auto expand = [&dir](QString text) {
             if (text.startsWith(u'$'))
                 return QStandardPaths::findExecutable(text.mid(1));
@@ -476,7 +427,7 @@ private slots:
                 }
             });
         });
-        Window w;
+        Main_Window w;
         w.main->State.Settings.ServerName = QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort());
         w.main->State.Flag_Save = 1; // a job with unsaved changes
         w.main->Open_Options();
@@ -504,6 +455,8 @@ private slots:
             QTest::mouseClick(dialog->findChild<QPushButton *>(QStringLiteral("Button_Cancel")), Qt::LeftButton);
         });
         poll.start(50);
+        const QMap<QString, QByteArray> before = Folder_Hashes(w.main->State.App_Path);
+        QVERIFY(before.contains(QStringLiteral("Table-1.dat")));
         QTest::mouseClick(dialog->Button_Update, Qt::LeftButton); // the run, until Cancel stops it
         QVERIFY(checked_during_run);
         QTRY_VERIFY(dialog.isNull());
@@ -511,7 +464,8 @@ private slots:
         QVERIFY(w.main->isVisible());
         QVERIFY(!w.main->Quit_Requested());
         QCOMPARE(w.main->State.Flag_Save, 1);
-        QVERIFY(!QFileInfo::exists(QCoreApplication::applicationDirPath() + QStringLiteral("/.Quorvel-update-staging")));
+        QVERIFY(!QFileInfo::exists(w.main->State.App_Path + QStringLiteral("/.Quorvel-update-staging")));
+        QCOMPARE(Folder_Hashes(w.main->State.App_Path), before); // the cancelled run changed nothing
         for (const QString &m : std::as_const(w.prompt.Messages))
             QVERIFY2(!m.startsWith(QStringLiteral("Backups")), qPrintable(m));
         for (QTcpSocket *socket : std::as_const(held))
@@ -521,7 +475,7 @@ private slots:
     // From the options dialog: "..." beside the editor, then OK untouched.
     void Untouched_Editor_Ok_From_The_Options()
     {
-        Window w;
+        Main_Window w;
         w.main->Open_Options();
         auto *options = w.main->findChild<Frm_Options *>();
         QVERIFY(options);
@@ -637,7 +591,7 @@ private slots:
     void File_Dialog_Shows_Its_Columns()
     {
         QTemporaryDir dir;
-        Touch(dir.filePath(QStringLiteral("a job with a long name of its own.qvl")), QByteArray(754, 'x'));
+        QVERIFY(Write_File(dir.filePath(QStringLiteral("a job with a long name of its own.qvl")), QByteArray(754, 'x')));
         QFileDialog dialog(nullptr, QStringLiteral("Open"), dir.path());
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setViewMode(QFileDialog::Detail);
@@ -696,7 +650,7 @@ private slots:
                          qPrintable(QStringLiteral("%1 is %2 pixels wide").arg(box->objectName()).arg(box->width())));
         }
         const QSize opened = w->size();
-        QTest::qWait(300);
+        QVERIFY(Settle(w)); // whatever it had still to do
         QVERIFY2(w->size() == opened, qPrintable(QStringLiteral("%1x%2 became %3x%4").arg(opened.width()).arg(opened.height()).arg(w->width()).arg(w->height())));
     }
 
@@ -717,7 +671,7 @@ private slots:
     {
         QFETCH(QString, window);
         QFETCH(QString, text);
-        Window main;
+        Main_Window main;
         main.main->State.Job.Location = text;
         main.main->State.Meters.Description = text;
         std::unique_ptr<QDialog> own;
@@ -812,14 +766,11 @@ int main(int argc, char **argv)
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (platform == "offscreen") {
         const QString config = QDir::tempPath() + QStringLiteral("/quorvel-screen-%1.json").arg(QCoreApplication::applicationPid());
-        QFile file(config);
-        if (!file.open(QIODevice::WriteOnly)
-            || file.write(R"({"screens": [{"name": "small", "x": 0, "y": 0, "width": 1024, "height": 600,
-                             "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})") <= 0) {
+        if (!Write_File(config, R"({"screens": [{"name": "small", "x": 0, "y": 0, "width": 1024, "height": 600,
+                                   "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})")) {
             qCritical("cannot write the screen configuration %s", qPrintable(config));
             return 1;
         }
-        file.close();
         qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config));
     }
     QApplication app(argc, argv);

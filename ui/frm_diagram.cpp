@@ -1,7 +1,5 @@
 #include "frm_diagram.h"
 
-#include "frm_pressure.h"
-
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPushButton>
@@ -68,7 +66,7 @@ private:
 
 } // namespace
 
-Frm_Diagram::Frm_Diagram(Frm_Pressure *details) : QDialog(details), details_(details)
+Frm_Diagram::Frm_Diagram(std::optional<bool> inside, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Frm_Diagram"));
     setWindowTitle(QStringLiteral("Plumbing Diagram"));
@@ -94,9 +92,9 @@ Frm_Diagram::Frm_Diagram(Frm_Pressure *details) : QDialog(details), details_(det
     layout->addLayout(row);
     Picture_Outside->hide();
 
-    if (details->Opt_Meter_Inside->isChecked()) {
+    if (inside == true) {
         Opt_Inside->setChecked(true);
-    } else if (details->Opt_Meter_Outside->isChecked()) {
+    } else if (inside == false) {
         Opt_Outside->setChecked(true);
         Picture_Inside->hide();
         Picture_Outside->show();
@@ -108,10 +106,9 @@ Frm_Diagram::Frm_Diagram(Frm_Pressure *details) : QDialog(details), details_(det
 
 void Frm_Diagram::Choose(bool inside)
 {
-    (inside ? details_->Opt_Meter_Inside : details_->Opt_Meter_Outside)->setChecked(true);
     // Hide before show: the two pictures are never shown together, so the
     // window keeps its one size.
     (inside ? Picture_Outside : Picture_Inside)->hide();
     (inside ? Picture_Inside : Picture_Outside)->show();
-    details_->DSB_Change_Meter_Location();
+    emit Place_Chosen(inside);
 }

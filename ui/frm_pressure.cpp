@@ -1,7 +1,7 @@
 #include "frm_pressure.h"
 #include "window_names.h"
 
-
+#include "frm_diagram.h"
 #include "leading_number.h"
 #include "number_format.h"
 #include "reference_dialogs.h"
@@ -216,7 +216,14 @@ void Frm_Pressure::showEvent(QShowEvent *event)
 
 void Frm_Pressure::Show_Diagram()
 {
-    Frm_Diagram diagram(this);
+    std::optional<bool> inside;
+    if (Opt_Meter_Inside->isChecked() || Opt_Meter_Outside->isChecked())
+        inside = Opt_Meter_Inside->isChecked();
+    Frm_Diagram diagram(inside, this);
+    connect(&diagram, &Frm_Diagram::Place_Chosen, this, [this](bool chosen) {
+        (chosen ? Opt_Meter_Inside : Opt_Meter_Outside)->setChecked(true);
+        DSB_Change_Meter_Location();
+    });
     diagram.exec();
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "frm_diagram.h"
 #include "prompt.h"
 #include "sizing_job.h"
 

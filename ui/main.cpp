@@ -8,13 +8,16 @@
 #include <QScreen>
 #include <QCoreApplication>
 
-#include <algorithm>
-#include <cstring>
+#include <optional>
 
 int main(int argc, char **argv)
 {
-    const bool pdf = std::any_of(argv + 1, argv + argc, [](const char *a) { return std::strcmp(a, "--pdf") == 0; });
-    if (pdf && Is_Command_Line_Run(argc, argv)) {
+    // Decided before any application object exists: a command line the
+    // program does not know ends here with the usage and status 2, and
+    // never opens a window a script would wait on.
+    const QStringList args = Program_Arguments(argc, argv);
+    const std::optional<QString> job = Window_Job(args);
+    if (!job && Needs_Typesetting(args)) {
         // Typesetting needs fonts, hence a Gui application; it draws on no
         // screen, so it runs without a display.
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -25,20 +28,20 @@ int main(int argc, char **argv)
             record.Read_Messages = read_messages;
             return Write_Engineering_Pdf(record, path, error);
         };
-        return Run_Command_Line(QCoreApplication::arguments().mid(1), QCoreApplication::applicationDirPath(), stdout,
-                                stderr, QString(), writer);
+        return Run_Command_Line(args, QCoreApplication::applicationDirPath(), stdout, stderr, QString(), writer);
     }
-    if (Is_Command_Line_Run(argc, argv)) {
+    if (!job) {
         QCoreApplication app(argc, argv);
-        return Run_Command_Line(QCoreApplication::arguments().mid(1), QCoreApplication::applicationDirPath());
+        return Run_Command_Line(args, QCoreApplication::applicationDirPath());
     }
-    QApplication app(argc, argv);
+    // The window takes no option: Qt is handed none of the arguments.
+    int window_argc = 1;
+    QApplication app(window_argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     QGuiApplication::setDesktopFileName(QStringLiteral("quorvel"));
     Frm_Main::Start_Options options;
     options.Program_Folder = QCoreApplication::applicationDirPath();
-    const QStringList args = QCoreApplication::arguments().mid(1);
-    options.Command_Line = args.join(u' ');
+    options.Command_Line = *job;
     Frm_Main window(options);
     window.Startup_Sequence();
     if (window.Quit_Requested())

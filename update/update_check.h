@@ -1,5 +1,7 @@
 #pragma once
 
+#include "update_source.h"
+
 #include <QByteArray>
 #include <QDate>
 #include <QList>
@@ -10,16 +12,6 @@
 
 // What an update source offers, read from its manifest "Update.txt", and
 // how it compares with what this computer has.
-
-enum class Update_Source_Kind { None, Drive, Share, Http };
-
-// A drive letter "A:" to "V:" or an absolute folder (a mounted medium);
-// a network share "\\server\..." or "//server/..."; an "http://" or
-// "https://" address.
-Update_Source_Kind Source_Kind(const QString &server_name);
-
-// Where a file of the source is: the source, one separator, the name.
-QString Source_Location(const QString &server_name, const QString &name);
 
 struct Server_List_Entry {
     QString Name;

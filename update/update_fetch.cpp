@@ -1,6 +1,6 @@
 #include "update_fetch.h"
 
-#include "update_check.h"
+#include "update_source.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -17,12 +17,6 @@
 namespace {
 
 constexpr qint64 Chunk = 64 * 1024;
-
-bool Is_Drive_Letter(const QString &server_name)
-{
-    const QString head = server_name.left(2).toUpper();
-    return head.size() == 2 && head[1] == u':' && head[0] >= u'A' && head[0] <= u'V';
-}
 
 QString Size_Text(qint64 bytes)
 {
@@ -253,7 +247,7 @@ Fetch_Outcome Fetch_To_File(const QString &server_name, const QString &name, con
 {
     Sink sink(destination);
     Fetch_Outcome outcome;
-    if (Is_Drive_Letter(server_name))
+    if (Names_Drive_Letter(server_name))
         return Fail(sink, outcome, Drive_Letter_Message(server_name));
     const Update_Source_Kind kind = Source_Kind(server_name);
     if (kind == Update_Source_Kind::None)
