@@ -74,7 +74,7 @@ void Frm_Main::Open_Options()
     }
     for (auto *old : findChildren<Frm_Options *>())
         delete old;
-    Options_Host host{State, *prompt_, this};
+    Options_Host host{State, *prompt_, this, {}, {}, {}, {}, {}}; // the callbacks are set below
     host.Set_Images = [this] { Set_Images(); };
     host.Set_Meter = [this] { Set_Meter(); };
     host.Open_Settings_Store = [this] { return Open_Settings_Store(); };
