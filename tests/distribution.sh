@@ -28,8 +28,12 @@ version="$("$build/bin/Quorvel" --version | grep -o '[0-9]\.[0-9][0-9]\.[0-9]\{4
 iso="$build/Quorvel-$version.iso"
 [ -s "$iso" ] || fail "no image $iso"
 echo "image: $(basename "$iso") $(stat -c %s "$iso") bytes"
-xorriso -indev "$iso" -pvd_info 2>/dev/null | grep -q '^Volume Id *: QUORVEL$' || fail "volume label is not QUORVEL"
-dd if="$iso" bs=2048 skip=16 count=8 2>/dev/null | grep -aq '%/E' || fail "no Joliet directory in the image"
+# Read into files first: grep -q stops reading at the first match, and under
+# pipefail the writer it leaves behind (killed by SIGPIPE) would fail the test.
+xorriso -indev "$iso" -pvd_info > "$work/pvd.txt" 2>/dev/null
+grep -q '^Volume Id *: QUORVEL$' "$work/pvd.txt" || fail "volume label is not QUORVEL"
+dd if="$iso" of="$work/descriptors" bs=2048 skip=16 count=8 2>/dev/null
+grep -aq '%/E' "$work/descriptors" || fail "no Joliet directory in the image"
 xorriso -indev "$iso" -find / -exec lsdl 2>/dev/null > "$work/iso.txt"
 cat "$work/iso.txt"
 listed() { grep -qE "^$1 .* '$2'\$" "$work/iso.txt" || fail "$2 not in the image as $1"; }
@@ -42,7 +46,7 @@ for f in /Version.txt /License.txt /QV-Help.htm /program/Sample.qvl /program/Tab
   listed '-r--r--r--' "$f"
 done
 # The documents on the medium name this release last, as the launcher reads them.
-grep -a '^v\. ' "$build/medium/Version.txt" | tail -1 | grep -q "^v\. $version  " \
+grep -a '^v\. ' "$build/medium/Version.txt" | tail -1 | grep "^v\. $version  " >/dev/null \
   || fail "Version.txt does not end with release $version"
 for f in Version.txt License.txt QV-Help.htm; do
   cmp -s "$build/medium/$f" "$build/medium/update/$f" || fail "update/$f differs from the medium's $f"
@@ -75,10 +79,10 @@ cat "$work/setup.txt"
 grep -q 'Quorvel was installed' "$work/setup.txt" || fail "setup does not say what it did"
 [ -x "$prefix/Quorvel" ] || fail "no program in $prefix"
 
-command -v quorvel | grep -qx "$HOME/.local/bin/quorvel" || fail "quorvel is not the command in ~/.local/bin"
+[ "$(command -v quorvel)" = "$HOME/.local/bin/quorvel" ] || fail "quorvel is not the command in ~/.local/bin"
 out="$(quorvel --calc "$prefix/Sample.qvl")" || fail "installed quorvel --calc failed"
 echo "$out"
-echo "$out" | grep -q '^Meter Size: 2" ' || fail "the installed sample is not sized"
+grep -q '^Meter Size: 2" ' <<<"$out" || fail "the installed sample is not sized"
 [ "$(xdg-mime query default application/x-quorvel)" = quorvel.desktop ] || fail "xdg-mime names no quorvel.desktop"
 cp "$prefix/Sample.qvl" "$work/probe.qvl"
 [ "$(xdg-mime query filetype "$work/probe.qvl")" = application/x-quorvel ] || fail "a .qvl file is not of the job type"

@@ -28,7 +28,7 @@ for n in 16 32 48 64 128 256; do expect '-rw-r--r--' "usr/share/icons/hicolor/${
 expect '-rw-r--r--' usr/share/metainfo/io.example.Quorvel.metainfo.xml
 expect '-rw-r--r--' usr/share/man/man1/quorvel.1.gz
 expect '-rw-r--r--' usr/share/doc/quorvel/copyright
-dpkg-deb -f "$deb" Depends | grep -q 'libqt6core6' || fail "dependencies not computed from the binary"
+grep -q 'libqt6core6' <<<"$(dpkg-deb -f "$deb" Depends)" || fail "dependencies not computed from the binary"
 
 # lintian: no error (warnings and notes are printed).
 lintian --allow-root "$deb" > "$work/lintian" 2>&1; rc=$?
@@ -42,7 +42,7 @@ out="$(env -u DISPLAY QT_QPA_PLATFORM=offscreen HOME="$work/home" XDG_CONFIG_HOM
        "$work/root/usr/bin/quorvel" --calc "$work/root/usr/lib/quorvel/Sample.qvl")"; rc=$?
 echo "$out"
 [ $rc -eq 0 ] || fail "--calc on the sample: exit $rc"
-echo "$out" | grep -q '^Meter Size: 2" ' || fail "the sample is not sized to a 2\" meter"
+grep -q '^Meter Size: 2" ' <<<"$out" || fail "the sample is not sized to a 2\" meter"
 desktop-file-validate "$work/root/usr/share/applications/quorvel.desktop" || fail "desktop entry not valid"
 grep -qx 'Icon=quorvel' "$work/root/usr/share/applications/quorvel.desktop" || fail "entry names no theme icon"
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/io.example.Quorvel.metainfo.xml" || fail "metainfo not valid"

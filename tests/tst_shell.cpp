@@ -31,6 +31,24 @@ struct Recorder {
     }
 };
 
+// The processes this one started that are still running or not yet reaped.
+QStringList Child_Processes()
+{
+    QStringList children;
+    const QByteArray self = QByteArray::number(QCoreApplication::applicationPid());
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[0-9]*")}, QDir::Dirs)) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue; // ended meanwhile
+        // "pid (name) state ppid ...": the name may hold blanks and parentheses.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1] == self)
+            children << pid;
+    }
+    return children;
+}
+
 } // namespace
 
 class Test_Shell : public QObject {
@@ -154,10 +172,7 @@ private slots:
         QString error;
         const int code = Shell_Run(QStringLiteral("\"%1\" first \"second arg\" \"%2\"").arg(script, out), Show_Normal, &error);
         QVERIFY2(code >= 32, qPrintable(error));
-        QElapsedTimer clock;
-        clock.start();
-        while (!QFile::exists(out) && clock.elapsed() < 5000)
-            QTest::qWait(20);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 20000);
         QFile result(out);
         QVERIFY(result.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(result.readAll()).trimmed(),
@@ -276,7 +291,9 @@ private slots:
         QVERIFY(error.isEmpty());
         if (works) {
             QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(copy), 20000);
-            QTest::qWait(500);
+            // The opener's exit status is seen when it is reaped: once this
+            // process has no child left, a failure would have been reported.
+            QTRY_VERIFY_WITH_TIMEOUT(Child_Processes().isEmpty(), 20000);
             QVERIFY(later.isEmpty());
             return;
         }

@@ -76,7 +76,7 @@ cmp -s "$bin/Table-2.dat" "$prog/Table-2.dat" || fail "Table-2.dat was not newer
 [ "$(stat -c %a "$prog/Quorvel")" = 751 ] || fail "the program lost its permissions ($(stat -c %a "$prog/Quorvel"))"
 [ ! -e "$prog/.Quorvel-update-staging" ] || fail "the staging folder was left behind"
 grep -q "^Plase restart Quorvel for the updates to take effect.$" "$work/update.txt" || fail "no restart message"
-"$prog/Quorvel" --version | grep -q '^Quorvel ' || fail "the updated program does not start"
+grep -q '^Quorvel ' <<<"$("$prog/Quorvel" --version)" || fail "the updated program does not start"
 # Usage errors.
 for args in "--update" "--update --newer --program" "--update --table 4" "--update --program --bogus"; do
   "$prog/Quorvel" $args --source "$rel" >/dev/null 2>&1; rc=$?

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Configures and builds everything into build/ (the program folder is build/bin).
+# Configures build/ with the CMake options given and builds it (the program
+# folder is build/bin). The caller installs the packages first (tools/deps.sh).
+#   tools/build.sh [-DOPTION=VALUE...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tools/deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
 cmake --build build --parallel

@@ -23,7 +23,8 @@ mkdir -p "$medium/program"
 install -m 755 "$build/bin/Quorvel-Distribution" "$medium/Quorvel-Distribution"
 install -m 755 "$build/tools/setup" "$medium/setup"
 # The documents, written by the program's own code; the help page the program ships.
-QT_QPA_PLATFORM=offscreen "$build/tools/quorvel_desktop_files" --documents "$medium"
+# Without a session's runtime folder, the build's private one (Qt warns otherwise).
+QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$build/runtime}" "$build/tools/quorvel_desktop_files" --documents "$medium"
 install -m 644 "$build/bin/QV-Help.htm" "$medium/QV-Help.htm"
 
 # The program folder.

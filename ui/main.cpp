@@ -9,9 +9,41 @@
 #include <QCoreApplication>
 
 #include <optional>
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A session without a runtime folder (a login over ssh, a container, a
+// service) makes Qt warn on every start. The program makes its own, private
+// to the user, as the desktop would: /tmp/quorvel-runtime-<uid>, mode 0700,
+// or a new one when that name is taken by someone else.
+void Ensure_Runtime_Folder()
+{
+    const char *given = std::getenv("XDG_RUNTIME_DIR");
+    if (given && *given)
+        return;
+    const char *tmpdir = std::getenv("TMPDIR");
+    const std::string tmp = tmpdir && *tmpdir ? tmpdir : "/tmp";
+    std::string dir = tmp + "/quorvel-runtime-" + std::to_string(::geteuid());
+    ::mkdir(dir.c_str(), 0700);
+    struct stat st {};
+    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() || (st.st_mode & 0777) != 0700) {
+        std::string pattern = tmp + "/quorvel-runtime-XXXXXX";
+        if (!::mkdtemp(pattern.data()))
+            return; // Qt's own default and its notice, then
+        dir = pattern;
+    }
+    ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
+    Ensure_Runtime_Folder();
     // Decided before any application object exists: a command line the
     // program does not know ends here with the usage and status 2, and
     // never opens a window a script would wait on.
