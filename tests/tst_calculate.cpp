@@ -2,7 +2,7 @@
 
 #include "calc_steps.h"
 #include "calculate.h"
-#include "fuzz/fuzz_common.h"
+#include "fuzz/calculate_input.h"
 #include "job_file.h"
 #include "leading_number.h"
 #include "meter_comparison.h"
@@ -878,18 +878,8 @@ private slots:
         QFETCH(QString, path);
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const QList<QByteArray> parts = fuzz::Split_Parts(file.readAll(), 5);
-        fuzz::Put_File(QStringLiteral("Table-1.dat"), parts[1]);
-        fuzz::Put_File(QStringLiteral("Table-2.dat"), parts[2]);
-        fuzz::Put_File(QStringLiteral("Table-3.dat"), parts[3]);
-        fuzz::Put_File(QStringLiteral("Fuzz.mtr"), parts[4]);
         Program_State state;
-        state.Settings = Settings_Fields::Factory();
-        state.Settings.Set_Meter_Table = QStringLiteral("Fuzz.mtr");
-        Set_Program_Paths(state, fuzz::Scratch_Folder());
-        Reset_Job(state.Job, state.Settings, Reset_Kind::Startup, QDate(2024, 5, 17));
-        Load_Tables(state);
-        Apply_Job_File(state, parts[0]);
+        fuzz::Load_Calculate_Input(state, file.readAll());
 
         const Calc_Outcome out = state.Calculate_Job(true);
         const Sizing_Job &job = state.Job;

@@ -4,7 +4,7 @@
 // shows them: the report, the meter comparison and the pressure profile.
 
 #include "calculate.h"
-#include "fuzz_common.h"
+#include "calculate_input.h"
 #include "job_file.h"
 #include "meter_comparison.h"
 #include "pressure_profile.h"
@@ -18,19 +18,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QList<QByteArray> parts = fuzz::Split_Parts(fuzz::Bytes(data, size), 5);
-    fuzz::Put_File(QStringLiteral("Table-1.dat"), parts[1]);
-    fuzz::Put_File(QStringLiteral("Table-2.dat"), parts[2]);
-    fuzz::Put_File(QStringLiteral("Table-3.dat"), parts[3]);
-    fuzz::Put_File(QStringLiteral("Fuzz.mtr"), parts[4]);
-
     Program_State state;
-    state.Settings = Settings_Fields::Factory();
-    state.Settings.Set_Meter_Table = QStringLiteral("Fuzz.mtr");
-    Set_Program_Paths(state, fuzz::Scratch_Folder());
-    Reset_Job(state.Job, state.Settings, Reset_Kind::Startup, QDate(2024, 5, 17));
-    Load_Tables(state);
-    Apply_Job_File(state, parts[0]);
+    fuzz::Load_Calculate_Input(state, fuzz::Bytes(data, size));
 
     Calc_Outcome outcome = state.Calculate_Job(true);
     const Sizing_Job &job = state.Job;
