@@ -14,6 +14,12 @@ export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1:check_initi
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
 
+# libFuzzer's limits in a replay and a search: a unit that runs 20 s hangs;
+# one malloc is allowed as much as ASan allows (see above: Qt may reserve
+# what a corrupt settings value claims, and gets null past 16 GB), while the
+# memory really used stays under 2.5 GB.
+fuzz_limits=(-timeout=20 -rss_limit_mb=2560 -malloc_limit_mb=16384)
+
 # Everything with clang, Debug, ASan and UBSan, the harnesses with libFuzzer;
 # a warning is an error.
 configure_checked() {

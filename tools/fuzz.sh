@@ -35,7 +35,7 @@ for name in "${harnesses[@]}"; do
   rm -rf "$work" && mkdir -p "$work/corpus"
   cp tests/fuzz/corpus/"$name"/* "$work/corpus/"
   while read -r f; do cp "$f" "$work/corpus/shipped-$(basename "$f")"; done < <(shipped_seeds "$name")
-  options=(-max_total_time="$seconds" -timeout=20 -rss_limit_mb=2560 -print_final_stats=1
+  options=(-max_total_time="$seconds" "${fuzz_limits[@]}" -print_final_stats=1
            -artifact_prefix="$findings/$name-")
   [ -z "${QUORVEL_FUZZ_SEED:-}" ] || options+=(-seed="$QUORVEL_FUZZ_SEED")
   dict=$(fuzz_dict "$name")

@@ -42,7 +42,7 @@ while read -r name; do
   log=$checked_build/fuzz/replay-$name.log
   # Files, not folders, on the command line: libFuzzer runs each once and
   # writes nothing back.
-  if "$checked_build/fuzz/fuzz_$name" -runs=0 -timeout=20 -rss_limit_mb=2560 "${inputs[@]}" >"$log" 2>&1; then
+  if "$checked_build/fuzz/fuzz_$name" -runs=0 "${fuzz_limits[@]}" "${inputs[@]}" >"$log" 2>&1; then
     result=ok
   else
     result=FAILED
