@@ -7,6 +7,7 @@
 #include "calculate.h"
 #include "program_state.h"
 #include "tables.h"
+#include "test_support.h"
 #include "text_codec.h"
 
 #include <QFile>
@@ -46,16 +47,30 @@ inline QString Meter_Line(const QString &label, const QString &make, double max_
 inline QString Write(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
 {
     const QString path = dir.filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
+    if (!Write_File(path, bytes))
         qFatal("cannot write test file");
-    f.write(bytes);
     return path;
 }
 
 inline QByteArray Lines(const QStringList &lines)
 {
     return Encode_1252(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+}
+
+// The pressure inputs of the worked example: 60 psi at the main, the meter
+// 5 ft above it and the fixture 10 ft above the meter, inside.
+inline void Set_Example_Pressure(Sizing_Job &job)
+{
+    job.Use_Pressure = true;
+    job.Pressure_Min_Main = QStringLiteral("60");
+    job.Elev_Main_Meter = QStringLiteral("5");
+    job.Dia_Service_1 = job.Dia_Service_2 = Loose_Value::Of_Number(1.5);
+    job.Len_Main_CB = QStringLiteral("50");
+    job.Len_CB_Meter = QStringLiteral("10");
+    job.Dia_Plumbing = QStringLiteral("1");
+    job.Len_Meter_Fixture = QStringLiteral("60");
+    job.Elev_Meter_Fixture = QStringLiteral("10");
+    job.Meter_Location = QStringLiteral("Inside");
 }
 
 // Tables of the worked pressure example: one fixture of 10 fixture units is
@@ -83,16 +98,7 @@ struct Example {
         meters.Entries = {small, medium, large};
         Reset_Job(job, Settings_Fields::Factory(), Reset_Kind::Startup, QDate(2026, 12, 9));
         job.Fixture_Count[0] = QStringLiteral("1");
-        job.Use_Pressure = true;
-        job.Pressure_Min_Main = QStringLiteral("60");
-        job.Elev_Main_Meter = QStringLiteral("5");
-        job.Dia_Service_1 = job.Dia_Service_2 = Loose_Value::Of_Number(1.5);
-        job.Len_Main_CB = QStringLiteral("50");
-        job.Len_CB_Meter = QStringLiteral("10");
-        job.Dia_Plumbing = QStringLiteral("1");
-        job.Len_Meter_Fixture = QStringLiteral("60");
-        job.Elev_Meter_Fixture = QStringLiteral("10");
-        job.Meter_Location = QStringLiteral("Inside");
+        Set_Example_Pressure(job);
     }
     // Calculate with the steps recorded.
     Calc_Outcome Run() { return Calculate(job, priv, pub, conv, meters, false, true); }

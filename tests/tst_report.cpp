@@ -1,5 +1,7 @@
 #include "report.h"
 
+#include "engine_test_support.h"
+
 #include "number_format.h"
 #include "program_state.h"
 #include "prompt.h"
@@ -17,11 +19,6 @@ using Edit = void (*)(Program_State &);
 
 // 66 hyphens: the rule between the parts of the report.
 const QString D = QStringLiteral("------------------------------------------------------------------");
-
-QString Pad(const QString &text, int width)
-{
-    return text.leftJustified(width, u' ');
-}
 
 Fixture_Row Row(const QString &code, const QString &plain, double fixture_units, bool note_a = false)
 {
@@ -96,17 +93,7 @@ Program_State Make_State()
 // meter gives 34.6 psi at the fixture, Medium 37.6, Large 38.6.
 void Set_Pressure(Program_State &s)
 {
-    Sizing_Job &j = s.Job;
-    j.Use_Pressure = true;
-    j.Pressure_Min_Main = QStringLiteral("60");
-    j.Elev_Main_Meter = QStringLiteral("5");
-    j.Dia_Service_1 = j.Dia_Service_2 = Loose_Value::Of_Number(1.5);
-    j.Len_Main_CB = QStringLiteral("50");
-    j.Len_CB_Meter = QStringLiteral("10");
-    j.Dia_Plumbing = QStringLiteral("1");
-    j.Len_Meter_Fixture = QStringLiteral("60");
-    j.Elev_Meter_Fixture = QStringLiteral("10");
-    j.Meter_Location = QStringLiteral("Inside");
+    Set_Example_Pressure(s.Job);
 }
 
 void Set_Public(Program_State &s)
