@@ -25,11 +25,18 @@ QString Program_State::Document_File(const QString &name) const
     return Document_Path.isEmpty() ? Program_File(name) : Document_Path + u'/' + name;
 }
 
+bool Package_Managed(const QString &program_folder)
+{
+    const QString folder = program_folder.isEmpty() ? QStringLiteral("/") : program_folder;
+    return QFileInfo::exists(folder + u'/' + QLatin1String(Package_Marker));
+}
+
 bool Program_Folder_Writable(const QString &program_folder)
 {
     const QString folder = program_folder.isEmpty() ? QStringLiteral("/") : program_folder;
     // access() answers for this user, and says no on a read-only mount even to root.
-    return QFileInfo(folder).isDir() && ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
+    return QFileInfo(folder).isDir() && !Package_Managed(program_folder) &&
+           ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
 }
 
 QString Package_Managed_Update_Text(const QString &program_folder)

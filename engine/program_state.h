@@ -50,8 +50,16 @@ struct Program_State {
 // the root folder as the empty text (so a file there is "/Table-1.dat").
 QString App_Path_Of(const QString &folder);
 
-// True when this user may create and replace files in the program folder.
-// A system install (a package under /usr) is read-only for its users.
+// The file a system package installs beside the program. A folder that holds
+// it belongs to the package manager and is never written by the program,
+// whoever runs it (root included).
+inline constexpr char Package_Marker[] = "package-managed";
+
+// True when the program folder belongs to a system package (holds Package_Marker).
+bool Package_Managed(const QString &program_folder);
+
+// True when the program may create and replace files in the program folder:
+// this user can write it and it does not belong to a system package.
 bool Program_Folder_Writable(const QString &program_folder);
 
 // What Check for Update says, instead of updating, on an install whose

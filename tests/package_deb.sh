@@ -18,7 +18,7 @@ dpkg-deb --contents "$deb" | awk '{print $1 " " $6}' > "$work/contents"
 expect() { grep -qE "^$1 \./$2\$" "$work/contents" || fail "$2 missing or with wrong mode in the package"; }
 expect '-rwxr-xr-x' usr/lib/quorvel/Quorvel
 expect 'lrwxrwxrwx' usr/bin/quorvel
-for f in Table-1.dat Table-2.dat Table-3.dat AWWA-Standard.mtr Sample.qvl QV-Help.htm; do
+for f in Table-1.dat Table-2.dat Table-3.dat AWWA-Standard.mtr Sample.qvl QV-Help.htm package-managed; do
   expect '-rw-r--r--' "usr/lib/quorvel/$f"
 done
 expect '-rw-r--r--' usr/share/applications/quorvel.desktop

@@ -4,6 +4,7 @@
 #include "program_documents.h"
 #include "program_state.h"
 #include "report.h"
+#include "test_support.h"
 
 #include <QDir>
 #include <QFile>
@@ -91,18 +92,24 @@ private slots:
     void Documents_Go_Where_They_Can_Be_Written_data()
     {
         QTest::addColumn<bool>("read_only");
-        QTest::newRow("writable program folder") << false;
-        QTest::newRow("system install") << true;
+        QTest::addColumn<bool>("packaged");
+        QTest::newRow("writable program folder") << false << false;
+        QTest::newRow("system install") << true << false;
+        // A package's folder that this user could write (root, say) is still the package manager's.
+        QTest::newRow("package marker in a writable folder") << true << true;
     }
     void Documents_Go_Where_They_Can_Be_Written()
     {
         QFETCH(bool, read_only);
+        QFETCH(bool, packaged);
         QTemporaryDir base;
         const QString real = base.filePath(QStringLiteral("real"));
         QVERIFY(QDir().mkpath(real));
         QString program = real;
         std::unique_ptr<Read_Only_Folder> guard;
-        if (read_only) {
+        if (packaged)
+            QVERIFY(Write_File(real + u'/' + QLatin1String(Package_Marker), {}));
+        else if (read_only) {
             program = base.filePath(QStringLiteral("usr lib quorvel"));
             guard = std::make_unique<Read_Only_Folder>(real, program);
             QVERIFY2(guard->Ok(), "could not make a read-only folder");
