@@ -2,6 +2,8 @@
 
 #include "update_source.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +14,15 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <mutex>
+#include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -29,9 +40,16 @@ QString Size_Text(qint64 bytes)
 class Sink {
 public:
     explicit Sink(const QString &path) : file_(path) {}
+    // Created new; a second Open (after a redirect) empties it again.
     bool Open()
     {
-        if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        if (file_.isOpen()) {
+            if (file_.resize(0) && file_.seek(0))
+                return true;
+            error_ = QStringLiteral("it could not be written here (%1)").arg(file_.errorString());
+            return false;
+        }
+        if (!file_.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             error_ = QStringLiteral("it could not be written here (%1)").arg(file_.errorString());
             return false;
         }
@@ -75,40 +93,144 @@ Fetch_Outcome Fail(Sink &sink, Fetch_Outcome outcome, const QString &error)
     return outcome;
 }
 
+// What the reading thread of a folder source hands over.
+struct File_Transfer {
+    std::mutex Lock;
+    std::condition_variable Wake;
+    QList<QByteArray> Chunks;
+    qint64 Queued = 0;
+    qint64 Total = -1;
+    bool Done = false;
+    bool Abandoned = false;
+    bool Missing = false;
+    QString Error;
+};
+
+// Runs on its own thread: a share that stops answering blocks it, not the
+// caller. It reads ahead at most a few chunks.
+void Read_Source_File(const std::shared_ptr<File_Transfer> &t, const QByteArray &path, qint64 most)
+{
+    const auto finish = [&t](const QString &error, bool missing = false) {
+        const std::lock_guard<std::mutex> hold(t->Lock);
+        t->Error = error;
+        t->Missing = missing;
+        t->Done = true;
+        t->Wake.notify_all();
+    };
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        const int e = errno;
+        if (e == ENOENT || e == ENOTDIR)
+            return finish(QStringLiteral("it is not at the update source (%1)").arg(QFile::decodeName(path)), true);
+        return finish(QStringLiteral("it could not be read at the source (%1)").arg(QString::fromLocal8Bit(std::strerror(e))));
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return finish(QStringLiteral("it is not a plain file at the update source (%1)").arg(QFile::decodeName(path)));
+    }
+    if (st.st_size > most) {
+        ::close(fd);
+        return finish(QStringLiteral("it is %1, more than the %2 an update file may have").arg(Size_Text(st.st_size), Size_Text(most)));
+    }
+    {
+        const std::lock_guard<std::mutex> hold(t->Lock);
+        t->Total = st.st_size;
+    }
+    qint64 read_in_all = 0;
+    QString error;
+    while (true) {
+        QByteArray chunk(Chunk, Qt::Uninitialized);
+        const ssize_t got = ::read(fd, chunk.data(), size_t(Chunk));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            error = QStringLiteral("it could not be read at the source (%1)").arg(QString::fromLocal8Bit(std::strerror(errno)));
+            break;
+        }
+        if (got == 0)
+            break;
+        read_in_all += got;
+        if (read_in_all > most) {
+            error = QStringLiteral("it is more than the %1 an update file may have").arg(Size_Text(most));
+            break;
+        }
+        chunk.truncate(got);
+        std::unique_lock<std::mutex> hold(t->Lock);
+        t->Wake.wait(hold, [&t] { return t->Abandoned || t->Queued < 4 * Chunk; });
+        if (t->Abandoned)
+            break;
+        t->Queued += got;
+        t->Chunks.append(chunk);
+        t->Wake.notify_all();
+    }
+    ::close(fd);
+    if (error.isEmpty() && read_in_all != st.st_size)
+        error = QStringLiteral("it changed while it was read (%1 of %2 bytes)").arg(read_in_all).arg(st.st_size);
+    finish(error);
+}
+
 Fetch_Outcome Fetch_File(const QString &path, Sink &sink, const Fetch_Options &o)
 {
     Fetch_Outcome outcome;
-    QFile in(path);
-    if (!QFileInfo(path).isFile()) {
-        outcome.Missing = true;
-        return Fail(sink, outcome, QStringLiteral("it is not at the update source (%1)").arg(path));
-    }
-    if (in.size() > o.Max_Bytes)
-        return Fail(sink, outcome, QStringLiteral("it is %1, more than the %2 an update file may have")
-                                       .arg(Size_Text(in.size()), Size_Text(o.Max_Bytes)));
-    if (!in.open(QIODevice::ReadOnly))
-        return Fail(sink, outcome, QStringLiteral("it could not be read at the source (%1)").arg(in.errorString()));
-    const qint64 total = in.size();
+    auto t = std::make_shared<File_Transfer>();
+    std::thread reader(Read_Source_File, t, QFile::encodeName(path), o.Max_Bytes);
+    QElapsedTimer clock, quiet;
+    clock.start();
+    quiet.start();
+    QString failure;
     while (true) {
+        QList<QByteArray> chunks;
+        bool done = false;
+        {
+            std::unique_lock<std::mutex> hold(t->Lock);
+            t->Wake.wait_for(hold, std::chrono::milliseconds(20), [&t] { return t->Done || !t->Chunks.isEmpty(); });
+            chunks.swap(t->Chunks);
+            t->Queued = 0;
+            done = t->Done;
+            t->Wake.notify_all();
+        }
+        for (const QByteArray &bytes : std::as_const(chunks)) {
+            outcome.Bytes += bytes.size();
+            quiet.restart();
+            if (failure.isEmpty() && !sink.Write(bytes))
+                failure = sink.Error();
+        }
+        if (!chunks.isEmpty() && o.Progress)
+            o.Progress(outcome.Bytes, t->Total);
+        if (done || !failure.isEmpty())
+            break;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         if (o.Cancelled && o.Cancelled()) {
             outcome.Cancelled = true;
-            return Fail(sink, outcome, QStringLiteral("the update was cancelled"));
+            failure = QStringLiteral("the update was cancelled");
+        } else if (quiet.elapsed() > o.Inactivity_Ms) {
+            failure = QStringLiteral("the update source sent nothing for %1 s").arg(o.Inactivity_Ms / 1000.0);
+        } else if (clock.elapsed() > Fetch_Deadline_Ms(o, t->Total)) {
+            failure = QStringLiteral("the update source took longer than the %1 s allowed for it").arg(QString::number(Fetch_Deadline_Ms(o, t->Total) / 1000.0, 'f', 0));
         }
-        const QByteArray bytes = in.read(Chunk);
-        if (bytes.isEmpty())
+        if (!failure.isEmpty())
             break;
-        outcome.Bytes += bytes.size();
-        if (outcome.Bytes > o.Max_Bytes)
-            return Fail(sink, outcome, QStringLiteral("it is more than the %1 an update file may have").arg(Size_Text(o.Max_Bytes)));
-        if (!sink.Write(bytes))
-            return Fail(sink, outcome, sink.Error());
-        if (o.Progress)
-            o.Progress(outcome.Bytes, total);
     }
-    if (in.error() != QFileDevice::NoError)
-        return Fail(sink, outcome, QStringLiteral("it could not be read at the source (%1)").arg(in.errorString()));
-    if (outcome.Bytes != total)
-        return Fail(sink, outcome, QStringLiteral("it changed while it was read (%1 of %2 bytes)").arg(outcome.Bytes).arg(total));
+    bool finished = false;
+    {
+        const std::lock_guard<std::mutex> hold(t->Lock);
+        t->Abandoned = true;
+        finished = t->Done;
+        t->Wake.notify_all();
+        if (failure.isEmpty()) {
+            failure = t->Error;
+            outcome.Missing = t->Missing;
+        }
+    }
+    // A reader stuck in a source that stopped answering is left to end on
+    // its own; what it holds is its own.
+    if (finished)
+        reader.join();
+    else
+        reader.detach();
+    if (!failure.isEmpty())
+        return Fail(sink, outcome, failure);
     if (!sink.Finish())
         return Fail(sink, outcome, sink.Error());
     outcome.Ok = true;
@@ -201,10 +323,14 @@ Fetch_Outcome Fetch_Once(QNetworkAccessManager &manager, const QUrl &url, Sink &
     QObject::connect(&idle, &QTimer::timeout, &loop, [&] {
         stop(QStringLiteral("the update source sent nothing for %1 s").arg(o.Inactivity_Ms / 1000.0));
     });
+    QElapsedTimer clock;
+    clock.start();
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
         if (o.Cancelled && o.Cancelled()) {
             outcome.Cancelled = true;
             stop(QStringLiteral("the update was cancelled"));
+        } else if (clock.elapsed() > Fetch_Deadline_Ms(o, announced)) {
+            stop(QStringLiteral("the update source took longer than the %1 s allowed for it").arg(QString::number(Fetch_Deadline_Ms(o, announced) / 1000.0, 'f', 0)));
         }
     });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
@@ -221,6 +347,9 @@ Fetch_Outcome Fetch_Once(QNetworkAccessManager &manager, const QUrl &url, Sink &
     reply->deleteLater();
     if (!failure.isEmpty())
         return Fail(sink, outcome, failure);
+    if (error == QNetworkReply::SslHandshakeFailedError)
+        return Fail(sink, outcome, QStringLiteral("the update source's certificate was refused (%1); an https:// source needs a "
+                                                  "certificate trusted by this computer's system certificate store").arg(error_text));
     if (error != QNetworkReply::NoError)
         return Fail(sink, outcome, QStringLiteral("the transfer failed (%1)").arg(error_text));
     if (!headers_seen)
@@ -234,6 +363,13 @@ Fetch_Outcome Fetch_Once(QNetworkAccessManager &manager, const QUrl &url, Sink &
 }
 
 } // namespace
+
+qint64 Fetch_Deadline_Ms(const Fetch_Options &o, qint64 announced)
+{
+    if (o.Deadline_Ms > 0)
+        return o.Deadline_Ms;
+    return 4 * qint64(o.Inactivity_Ms) + (announced > 0 ? announced / 16 : 0);
+}
 
 QString Drive_Letter_Message(const QString &server_name)
 {
