@@ -1,6 +1,7 @@
 #include "update_commands.h"
 
 #include "number_format.h"
+#include "program_state.h"
 #include "sizing_job.h"
 #include "tables.h"
 #include "update_check.h"
@@ -9,6 +10,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 namespace {
 
@@ -32,6 +35,7 @@ struct Compared {
     bool Newer = false;
     int Table = 0; // 1..3 for the tables, 0 otherwise
     bool Program = false;
+    QString At_Source; // a meter list's name at the source
 };
 
 // The program, Table-1..3 and every meter list, compared by the rules of
@@ -40,7 +44,7 @@ QList<Compared> Compare(const Update_Manifest &m, const QString &program_folder)
 {
     QList<Compared> rows;
     rows.append({QStringLiteral("Quorvel"), Program_Version, m.Server_Version,
-                 Update_Version_Number(Program_Version) < Update_Version_Number(m.Server_Version), 0, true});
+                 Update_Version_Number(Program_Version) < Update_Version_Number(m.Server_Version), 0, true, QString()});
     const QDir dir(program_folder);
     const QDate local[3] = {Load_Fixture_Table(dir.filePath(QStringLiteral("Table-1.dat")), false).Date,
                             Load_Fixture_Table(dir.filePath(QStringLiteral("Table-2.dat")), true).Date,
@@ -48,11 +52,10 @@ QList<Compared> Compare(const Update_Manifest &m, const QString &program_folder)
     for (int t = 0; t < 3; ++t) {
         const QDate server = Parse_Date_Text(m.Table_Date[t]);
         rows.append({QStringLiteral("Table-%1").arg(t + 1), Date_Text(local[t]), m.Table_Date[t],
-                     server.isValid() && (!local[t].isValid() || server > local[t]), t + 1, false});
+                     server.isValid() && (!local[t].isValid() || server > local[t]), t + 1, false, QString()});
     }
     for (const Update_List_Row &row : Build_Update_List(Local_Meter_Lists(program_folder), m.Lists))
-        rows.append({row.Name, row.Local_Date, row.Server_Date,
-                     row.Server_Date != u"None" && row.Server_Date > row.Local_Date, 0, false});
+        rows.append({row.Name, row.Local_Date, row.Server_Date, Server_List_Newer(row), 0, false, row.Server_Name});
     return rows;
 }
 
@@ -136,6 +139,10 @@ int Run_Check_Update(const QStringList &args, const QString &program_folder, con
         Print(err, usage + u'\n');
         return 2;
     }
+    if (Package_Managed(program_folder)) { // its package manager updates it, whoever runs this
+        Print(out, Package_Managed_Update_Text(program_folder) + u'\n');
+        return 0;
+    }
     const Update_Manifest m = Read_Manifest(o, err, QString());
     if (m.Server_Version.isEmpty())
         return 1;
@@ -157,13 +164,37 @@ int Run_Update_Command(const QStringList &args, const QString &program_folder, c
         Print(err, usage + u'\n');
         return 2;
     }
+    if (Package_Managed(program_folder)) {
+        Print(err, Package_Managed_Update_Text(program_folder) + u'\n');
+        return 1;
+    }
     // The manifest first, as the update dialog reads it before its Update button.
     const Update_Manifest m = Read_Manifest(o, err, QStringLiteral("Nothing was replaced.\n"));
     if (m.Server_Version.isEmpty())
         return 1;
     Update_Choice choice = o.Choice;
+    const QList<Compared> compared = Compare(m, program_folder);
+    // A list named here and at the source with other cases is one list:
+    // kept under the name it has here, fetched by the source's.
+    const auto choose_list = [&choice](const Compared &row) {
+        choice.Meter_Lists << row.Name;
+        if (!row.At_Source.isEmpty() && row.At_Source != row.Name)
+            choice.Source_Names.insert(row.Name, row.At_Source);
+    };
+    if (!o.Newer) {
+        choice.Meter_Lists.clear();
+        for (const QString &name : o.Choice.Meter_Lists) {
+            const auto row = std::find_if(compared.begin() + 4, compared.end(), [&name](const Compared &r) {
+                return r.Name.compare(name, Qt::CaseInsensitive) == 0;
+            });
+            if (row == compared.end())
+                choice.Meter_Lists << name;
+            else
+                choose_list(*row);
+        }
+    }
     if (o.Newer) {
-        for (const Compared &row : Compare(m, program_folder)) {
+        for (const Compared &row : compared) {
             if (!row.Newer)
                 continue;
             if (row.Program)
@@ -171,7 +202,7 @@ int Run_Update_Command(const QStringList &args, const QString &program_folder, c
             else if (row.Table > 0)
                 choice.Table[row.Table - 1] = true;
             else
-                choice.Meter_Lists << row.Name;
+                choose_list(row);
         }
         if (!choice.Anything()) {
             Print(out, QStringLiteral("Nothing at the update source is newer; nothing was replaced.\n"));

@@ -77,6 +77,10 @@ Frm_Update::Frm_Update(const Local_State &local, QWidget *parent) : QDialog(pare
     LB_Files->setAccessibleName(QStringLiteral("Meter Lists"));
     Lab_Wait = new QLabel(QStringLiteral("Please Wait ...."));
     Lab_Wait->setObjectName(QStringLiteral("Lab_Wait"));
+    Lab_Error = new QLabel;
+    Lab_Error->setObjectName(QStringLiteral("Lab_Error"));
+    Lab_Error->setWordWrap(true);
+    Lab_Error->hide();
     Button_Update = new QPushButton(QStringLiteral("Update"));
     Button_Update->setObjectName(QStringLiteral("Button_Update"));
     auto *cancel = new QPushButton(QStringLiteral("Cancel"));
@@ -86,7 +90,10 @@ Frm_Update::Frm_Update(const Local_State &local, QWidget *parent) : QDialog(pare
     columns->setFont(LB_Files->font());
 
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(Lab_Wait, 1);
+    auto *status = new QVBoxLayout;
+    status->addWidget(Lab_Wait);
+    status->addWidget(Lab_Error); // why the check failed, under "Oops Server Error"
+    buttons->addLayout(status, 1);
     buttons->addWidget(Button_Update);
     buttons->addWidget(cancel);
     auto *layout = new QVBoxLayout(this);
@@ -161,6 +168,10 @@ void Frm_Update::Load()
     for (int t = 0; t < 3; ++t)
         Lab_Serv_Table[t]->setText(Manifest.Table_Date[t]);
     Lab_Wait->setText(Manifest.Server_Version.isEmpty() ? QStringLiteral("Oops Server Error") : QStringLiteral("Ready"));
+    if (Manifest.Server_Version.isEmpty() && !error.isEmpty()) {
+        Lab_Error->setText(error.left(1).toUpper() + error.mid(1) + (error.endsWith(u'.') ? QString() : QStringLiteral(".")));
+        Lab_Error->show();
+    }
     Image_Newer[0]->setVisible(Update_Version_Number(local_.Version) < Update_Version_Number(Manifest.Server_Version));
     for (int t = 0; t < 3; ++t) {
         const QDate server = Manifest_Date(Manifest.Table_Date[t]);
@@ -201,8 +212,11 @@ Update_Choice Frm_Update::Choice() const
     for (int t = 0; t < 3; ++t)
         choice.Table[t] = Chk_Table[t]->isChecked();
     for (const Update_List_Row &row : Update_List) {
-        if (row.Update_Mark)
-            choice.Meter_Lists << row.Name;
+        if (!row.Update_Mark)
+            continue;
+        choice.Meter_Lists << row.Name;
+        if (!row.Server_Name.isEmpty() && row.Server_Name != row.Name)
+            choice.Source_Names.insert(row.Name, row.Server_Name);
     }
     return choice;
 }

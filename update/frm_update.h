@@ -48,6 +48,7 @@ public:
     QCheckBox *Chk_Program, *Chk_Table[3];
     QListWidget *LB_Files;
     QLabel *Lab_Wait;
+    QLabel *Lab_Error; // why the manifest could not be read; hidden otherwise
     QPushButton *Button_Update;
 
 protected:

@@ -2,6 +2,8 @@
 
 #include "data_file.h"
 #include "leading_number.h"
+#include "number_format.h"
+#include "text_codec.h"
 #include "tables.h"
 #include "update_fetch.h"
 
@@ -9,6 +11,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <algorithm>
 
@@ -20,15 +23,30 @@ constexpr qint64 Most_Manifest_Bytes = 1024 * 1024;
 
 } // namespace
 
-Update_Manifest Parse_Manifest(const QByteArray &bytes)
+Update_Manifest Parse_Manifest(const QByteArray &raw)
 {
     Update_Manifest m;
-    // The items of the text, in order, by the data-file item rule.
+    // UTF-16 and UTF-8 are turned into UTF-8 bytes; the item rule reads them
+    // as Windows-1252, which gives every byte back unchanged, and each item
+    // is then read as UTF-8 again.
+    QByteArray bytes = raw.left(Most_Bytes);
+    bool utf8 = false;
+    if (bytes.startsWith("\xff\xfe") || bytes.startsWith("\xfe\xff")) {
+        QStringDecoder decode(bytes.startsWith("\xff\xfe") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        bytes = QString(decode(QByteArrayView(bytes).sliced(2))).toUtf8();
+        utf8 = true;
+    } else {
+        if (bytes.startsWith("\xef\xbb\xbf"))
+            bytes.remove(0, 3);
+        QStringDecoder decode(QStringConverter::Utf8);
+        static_cast<void>(QString(decode(bytes)));
+        utf8 = !decode.hasError();
+    }
     QStringList items;
-    Data_File_Reader reader(bytes.left(Most_Bytes));
+    Data_File_Reader reader(bytes);
     QString value;
     while (items.size() < 4 * Most_Reads && reader.Next_Value(value))
-        items << value;
+        items << (utf8 ? QString::fromUtf8(Encode_1252(value)) : value);
     int reads = 0;
     for (int i = 0; i < items.size() && reads < Most_Reads; ++i, ++reads) {
         const QString &item = items[i];
@@ -61,7 +79,7 @@ QList<Update_List_Row> Local_Meter_Lists(const QString &folder)
 {
     QList<Update_List_Row> rows;
     for (const Meter_List_File &file : Scan_Meter_List_Files(folder))
-        rows.append({file.Name, file.Date_Text, QString(), false});
+        rows.append({file.Name, file.Date_Text, QString(), false, QString()});
     return rows;
 }
 
@@ -69,8 +87,10 @@ QList<Update_List_Row> Build_Update_List(QList<Update_List_Row> rows, const QLis
 {
     for (Update_List_Row &row : rows) {
         for (const Server_List_Entry &entry : server) {
-            if (entry.Name.compare(row.Name, Qt::CaseInsensitive) == 0)
+            if (entry.Name.compare(row.Name, Qt::CaseInsensitive) == 0) {
                 row.Server_Date = entry.Date; // the last match wins
+                row.Server_Name = entry.Name;
+            }
         }
         if (row.Server_Date.isEmpty())
             row.Server_Date = QStringLiteral("None");
@@ -82,7 +102,7 @@ QList<Update_List_Row> Build_Update_List(QList<Update_List_Row> rows, const QLis
             return row.Name.compare(entry.Name, Qt::CaseInsensitive) == 0;
         });
         if (!known)
-            rows.append({entry.Name, QStringLiteral("None"), entry.Date, false});
+            rows.append({entry.Name, QStringLiteral("None"), entry.Date, false, entry.Name});
     }
     std::stable_sort(rows.begin(), rows.end(), [](const Update_List_Row &a, const Update_List_Row &b) {
         return a.Name.toUpper() < b.Name.toUpper();
@@ -90,9 +110,18 @@ QList<Update_List_Row> Build_Update_List(QList<Update_List_Row> rows, const QLis
     return rows;
 }
 
+bool Server_List_Newer(const Update_List_Row &row)
+{
+    if (row.Server_Date == u"None" || row.Local_Date == u"None")
+        return false;
+    const QDate here = Parse_Date_Text(row.Local_Date);
+    const QDate there = Parse_Date_Text(row.Server_Date);
+    return here.isValid() && there.isValid() && there > here;
+}
+
 QString Update_Row_Text(const Update_List_Row &row)
 {
-    const bool newer = row.Server_Date != u"None" && QString::compare(row.Local_Date, row.Server_Date) < 0;
+    const bool newer = Server_List_Newer(row);
     QString text = (newer ? QStringLiteral(" << ") : QStringLiteral("    ")) + row.Name;
     text = text.leftJustified(30, u' ') + row.Local_Date;
     text = text.leftJustified(45, u' ') + row.Server_Date;
@@ -118,8 +147,11 @@ Update_Manifest Fetch_Manifest(const QString &server_name, const QString &local_
             manifest.Sha256 = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
         }
     }
-    if (error)
+    if (error) {
         *error = got.Ok ? QString() : got.Error;
+        if (got.Ok && manifest.Server_Version.isEmpty())
+            *error = QStringLiteral("the manifest has no \"Server Version = \" item");
+    }
     QFile::setPermissions(local_copy, QFile::ReadOwner | QFile::WriteOwner);
     QFile::remove(local_copy);
     return manifest;

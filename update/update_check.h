@@ -25,8 +25,9 @@ struct Update_Manifest {
     QByteArray Sha256; // of the bytes read, as sha256sum writes it; checked against the source's index
 };
 
-// Reads a manifest: items end at a comma or a line end, leading blanks are
-// skipped, quotes removed; "Server Version = ", "Table-1 = " ... (without
+// Reads a manifest: UTF-16 with its byte order mark, UTF-8 (with or without
+// a byte order mark) when the bytes are valid UTF-8, else Windows-1252;
+// items end at a comma or a line end, leading blanks are skipped, quotes removed; "Server Version = ", "Table-1 = " ... (without
 // regard to case) and "METERLIST" followed by a name and a date; at most
 // 50 reads, a meter list entry counting as one.
 Update_Manifest Parse_Manifest(const QByteArray &bytes);
@@ -36,10 +37,11 @@ Update_Manifest Parse_Manifest(const QByteArray &bytes);
 double Update_Version_Number(const QString &version);
 
 struct Update_List_Row {
-    QString Name;
+    QString Name; // as spelt here (or at the source, for a list only there)
     QString Local_Date;  // "None": only at the source
     QString Server_Date; // "None": not at the source
     bool Update_Mark = false;
+    QString Server_Name; // as spelt at the source; empty: not at the source
 };
 
 // The meter lists of the program folder with their "Date:" values (the
@@ -51,15 +53,18 @@ QList<Update_List_Row> Local_Meter_Lists(const QString &folder);
 // name; at most 50 rows.
 QList<Update_List_Row> Build_Update_List(QList<Update_List_Row> local, const QList<Server_List_Entry> &server);
 
-// The text of a row in the list box: " << " when the source is newer
-// (dates compared as text), the name, the local date from column 30, the
-// server date from column 45.
+// True when the source's list is newer: both dates read as dates and the
+// source's is later. A date that does not read as one is never newer.
+bool Server_List_Newer(const Update_List_Row &row);
+
+// The text of a row in the list box: " << " when the source is newer, the
+// name, the local date from column 30, the server date from column 45.
 QString Update_Row_Text(const Update_List_Row &row);
 
 // Fetches the manifest from the source into the given local file and
 // reads it; the local copy is removed again. A response that is not a
-// success, or a source of no known kind, gives an empty manifest, and
-// `error` says why.
+// success, a source of no known kind or a manifest without a version gives
+// an empty version, and `error` says why.
 // `cancelled`, when given, is asked while waiting and stops the fetch.
 Update_Manifest Fetch_Manifest(const QString &server_name, const QString &local_copy, int timeout_ms = 30000,
                                QString *error = nullptr, const std::function<bool()> &cancelled = {});

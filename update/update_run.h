@@ -4,21 +4,28 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 
-// The update run, all or nothing: every ticked item is fetched into a
-// staging folder inside the program folder and checked (its content, and
-// the source's signed index when there is one); only when all passed are
-// they swapped in, each current file first linked to its dated backup. A
-// failed swap puts back every file the run had swapped.
+// The update run, all or nothing: one run of a folder at a time; every
+// ticked item is fetched into the run's private staging folder inside the
+// program folder and checked (its content, and the source's index: signed
+// with a trusted key whenever one is installed); only when all passed are
+// they swapped in, after the plan was written down, each current file
+// first linked to a dated backup of a name not yet taken. A failed swap,
+// or one cut short by a crash (rolled back by the next run), puts back
+// every file the run had swapped.
 
 struct Update_Choice {
     bool Program = false;
     bool Table[3] = {false, false, false};
-    QStringList Meter_Lists; // file names of the ticked meter lists
+    QStringList Meter_Lists; // file names of the ticked meter lists, as spelt here
+    // A ticked list's name at the source where it is spelt otherwise there
+    // (the same list, its name differing only in case).
+    QMap<QString, QString> Source_Names;
     bool Anything() const { return Program || Table[0] || Table[1] || Table[2] || !Meter_Lists.isEmpty(); }
 };
 
@@ -29,11 +36,11 @@ int Update_Step_Count(const Update_Choice &choice);
 QString Date_Stamp(const QDate &today);
 
 // A meter list name from a manifest that may be written into the program
-// folder: a bare file name ending in ".mtr".
+// folder: a bare file name ending in ".mtr", without control characters.
 bool Is_Safe_List_Name(const QString &name);
 
-// The folder of the program folder where a run stages its files; its
-// name is never one a manifest may give (a meter list cannot start with ".").
+// The start of the name of the folders where runs stage their files, each
+// run its own (see update_staging.h).
 inline const QString Staging_Folder_Name = QStringLiteral(".Quorvel-update-staging");
 // The trusted keys of signed update sources, beside the program.
 inline const QString Trusted_Keys_Name = QStringLiteral("Quorvel-Update.pub");
@@ -81,4 +88,5 @@ inline const QString No_Files_Selected_Message = QStringLiteral("No files select
 inline const QString Restart_Message = QStringLiteral("Plase restart Quorvel for the updates to take effect.");
 inline const QString Bad_Signature_Message =
     QStringLiteral("The update source's signature does not verify; nothing was replaced.");
+inline const QString Signed_Only_Text = QStringLiteral("this program takes only signed updates");
 inline const QString Cancelled_Message = QStringLiteral("The update was cancelled; nothing was replaced.");

@@ -12,8 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Source_Kind(manifest.Server_Version);
     Source_Location(manifest.Server_Version, QStringLiteral("Update.txt"));
     const QList<Update_List_Row> local = {
-        {QStringLiteral("AWWA-Standard.mtr"), QStringLiteral("01/15/2008"), QString(), false},
-        {QStringLiteral("awwa-compound.MTR"), QStringLiteral("None"), QString(), false},
+        {QStringLiteral("AWWA-Standard.mtr"), QStringLiteral("01/15/2008"), QString(), false, QString()},
+        {QStringLiteral("awwa-compound.MTR"), QStringLiteral("None"), QString(), false, QString()},
     };
     const QList<Update_List_Row> rows = Build_Update_List(local, manifest.Lists);
     if (rows.size() > 50)
