@@ -2,6 +2,7 @@
 #include "update_check.h"
 #include "update_fetch.h"
 #include "update_run.h"
+#include "update_staging.h"
 #include "frm_download.h"
 #include "update_verify.h"
 
@@ -123,23 +124,46 @@ private slots:
 
     void Update_List_Rows()
     {
-        const QList<Update_List_Row> local = {{"b.mtr", "12/01/2001", "", false},
-                                              {"A-Long-Name-Of-Twenty-Six.mtr", "01/01/2002", "", false},
-                                              {"only-here.MTR", "01/01/2002", "", false}};
+        const QList<Update_List_Row> local = {{"b.mtr", "12/01/2001", "", false, ""},
+                                              {"A-Long-Name-Of-Twenty-Six.mtr", "01/01/2002", "", false, ""},
+                                              {"only-here.MTR", "01/01/2002", "", false, ""}};
         const QList<Server_List_Entry> server = {{"B.MTR", "01/15/2002"}, {"a-long-name-of-twenty-six.mtr", "02/01/2002"},
                                                  {"new.mtr", "03/01/2002"}, {"", "x"}};
         const QList<Update_List_Row> rows = Build_Update_List(local, server);
         QCOMPARE(rows.size(), 4);
         QCOMPARE(rows[0].Name, QStringLiteral("A-Long-Name-Of-Twenty-Six.mtr"));
         QCOMPARE(rows[1].Name, QStringLiteral("b.mtr"));
+        QCOMPARE(rows[1].Server_Name, QStringLiteral("B.MTR")); // fetched by the source's spelling
         QCOMPARE(rows[1].Server_Date, QStringLiteral("01/15/2002"));
         QCOMPARE(rows[2].Name, QStringLiteral("new.mtr"));
         QCOMPARE(rows[2].Local_Date, QStringLiteral("None"));
         QCOMPARE(rows[3].Server_Date, QStringLiteral("None"));
-        // Dates compare as text: 12/01/2001 sorts after 01/15/2002, so no mark.
-        QCOMPARE(Update_Row_Text(rows[1]), QStringLiteral("    b.mtr                     12/01/2001     01/15/2002"));
+        QVERIFY(rows[3].Server_Name.isEmpty());
+        // Dates compare as dates: 01/15/2002 is later than 12/01/2001.
+        QCOMPARE(Update_Row_Text(rows[1]), QStringLiteral(" << b.mtr                     12/01/2001     01/15/2002"));
         QCOMPARE(Update_Row_Text(rows[0]), QStringLiteral(" << A-Long-Name-Of-Twenty-Six.mtr01/01/2002  02/01/2002"));
-        QVERIFY(Update_Row_Text(rows[2]).startsWith(QStringLiteral("    new.mtr"))); // "None" sorts after a digit
+        QVERIFY(Update_Row_Text(rows[2]).startsWith(QStringLiteral("    new.mtr"))); // nothing here to be newer than
+    }
+
+    void List_Dates_data()
+    {
+        QTest::addColumn<QString>("here");
+        QTest::addColumn<QString>("there");
+        QTest::addColumn<bool>("newer");
+        QTest::newRow("into the new year") << "12/10/2026" << "01/20/2027" << true;
+        QTest::newRow("back over the new year") << "01/20/2027" << "12/10/2026" << false;
+        QTest::newRow("same day") << "01/20/2027" << "01/20/2027" << false;
+        QTest::newRow("source date unreadable") << "01/20/2027" << "2027-13-45x" << false;
+        QTest::newRow("no date here") << "" << "01/20/2027" << false;
+    }
+    void List_Dates()
+    {
+        QFETCH(QString, here);
+        QFETCH(QString, there);
+        QFETCH(bool, newer);
+        const Update_List_Row row{QStringLiteral("x.mtr"), here, there, false, QStringLiteral("x.mtr")};
+        QCOMPARE(Server_List_Newer(row), newer);
+        QCOMPARE(Update_Row_Text(row).startsWith(QStringLiteral(" << ")), newer);
     }
 
     void Http_Fetch()
@@ -279,6 +303,10 @@ struct Run_Fixture {
         return Run_Update(c, choice);
     }
     QStringList Files() const { return QDir(dir.path()).entryList(QDir::Files, QDir::Name); }
+    QStringList Staging() const
+    {
+        return QDir(dir.path()).entryList({Staging_Folder_Name + u'*'}, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
 };
 
 } // namespace
@@ -334,11 +362,12 @@ private slots:
         QCOMPARE(r.Messages.last(), QStringLiteral("Plase restart Quorvel for the updates to take effect."));
         QVERIFY(!r.Program_Replaced);
 
-        // A second run the same day: its backup holds the state before it.
+        // A second run the same day keeps the first backup and makes another.
         const QByteArray newer_2 = Shipped(QStringLiteral("Table-2.dat"), "newer table 2");
         f.source[QStringLiteral("Table-2.dat")] = newer_2;
-        f.Run(c);
-        QCOMPARE(f.Get(QStringLiteral("Table-2-062702.bak")), new_2);
+        QCOMPARE(f.Run(c).Files.value(0).Note, QStringLiteral("backup Table-2-062702-2.bak"));
+        QCOMPARE(f.Get(QStringLiteral("Table-2-062702.bak")), QByteArray("old Table-2.dat"));
+        QCOMPARE(f.Get(QStringLiteral("Table-2-062702-2.bak")), new_2);
         QCOMPARE(f.Get(QStringLiteral("Table-2.dat")), newer_2);
     }
 
@@ -444,7 +473,95 @@ private slots:
         QCOMPARE(f.Get(QStringLiteral("Table-1.dat")), QByteArray("old Table-1.dat"));
         QCOMPARE(f.Get(QStringLiteral("Table-1-062702.bak")), QByteArray("the day's earlier backup"));
         QVERIFY2(r.Problems.value(0).startsWith(QStringLiteral("Zz.mtr could not be replaced")), qPrintable(r.Problems.value(0)));
-        QVERIFY(!QFileInfo::exists(f.dir.filePath(Staging_Folder_Name)));
+        QVERIFY(f.Staging().isEmpty());
+    }
+
+    // A run cut short at every step of its swap (a crash or a kill: nothing
+    // after that step is done), then the next start of the program or the
+    // next run: the folder holds all the old files or all the new ones, and
+    // every dated backup holds the file it was made from.
+    void Crash_In_The_Swap_data()
+    {
+        QTest::addColumn<bool>("earlier_backup"); // a backup of the day is there already
+        QTest::addColumn<bool>("next_is_run");    // else the program's start finds it
+        QTest::newRow("program start after the crash") << false << false;
+        QTest::newRow("next run after the crash") << false << true;
+        QTest::newRow("earlier backup of the day, next run") << true << true;
+    }
+    void Crash_In_The_Swap()
+    {
+        QFETCH(bool, earlier_backup);
+        QFETCH(bool, next_is_run);
+        struct Killed {};
+        const QStringList data = {QStringLiteral("Table-1.dat"), QStringLiteral("Table-2.dat"), QStringLiteral("Table-3.dat"),
+                                  QStringLiteral("AWWA-Standard.mtr"), QStringLiteral("New.mtr")};
+        const QStringList documents = {QStringLiteral("Version.txt"), QStringLiteral("License.txt"), QStringLiteral("QV-Help.htm"),
+                                       QStringLiteral("Sample.qvl"), QStringLiteral("Quorvel.vmf"), QStringLiteral("Quorvel")};
+        int kills = 0, all_old = 0, all_new = 0, backups = 0;
+        for (int kill_at = 1;; ++kill_at) {
+            Run_Fixture f;
+            QMap<QString, QByteArray> old_files, new_files;
+            for (const QString &name : data) {
+                new_files[name] = Shipped(name == u"New.mtr" ? QStringLiteral("AWWA-Standard.mtr") : name, "new " + name.toLatin1());
+                f.source[name] = new_files[name];
+            }
+            for (const QString &name : documents) {
+                new_files[name] = name == u"Quorvel" ? Program_Bytes("new") : "new " + name.toLatin1();
+                f.source[name == u"Quorvel.vmf" ? QStringLiteral("Quorvel.zip") : name] = new_files[name];
+            }
+            for (const QString &name : f.Files())
+                old_files[name] = f.Get(name);
+            if (earlier_backup)
+                f.Put(QStringLiteral("Table-1-062702.bak"), "the day's earlier backup");
+            Update_Choice c;
+            c.Program = true;
+            c.Table[0] = c.Table[1] = c.Table[2] = true;
+            c.Meter_Lists = {QStringLiteral("AWWA-Standard.mtr"), QStringLiteral("New.mtr")};
+            bool killed = false;
+            Swap_Step_Hook = [kill_at](int step) {
+                if (step == kill_at)
+                    throw Killed{};
+            };
+            try {
+                f.Run(c);
+            } catch (const Killed &) {
+                killed = true;
+            }
+            Swap_Step_Hook = nullptr;
+            if (!killed)
+                break; // past the last step
+            ++kills;
+            if (next_is_run) {
+                f.source.remove(QStringLiteral("Table-2.dat")); // a run that replaces nothing
+                Update_Choice t2;
+                t2.Table[1] = true;
+                QVERIFY(!f.Run(t2).Anything_Replaced());
+            } else {
+                QVERIFY(Recover_Update_Folder(f.dir.path()).Problems.isEmpty());
+            }
+            QVERIFY(f.Staging().isEmpty());
+            const bool is_new = f.Get(QStringLiteral("Table-1.dat")) == new_files.value(QStringLiteral("Table-1.dat"));
+            for (auto it = new_files.begin(); it != new_files.end(); ++it)
+                QVERIFY2(f.Get(it.key()) == (is_new ? it.value() : old_files.value(it.key(), "<missing>")),
+                         qPrintable(QStringLiteral("%1 after a kill at step %2").arg(it.key()).arg(kill_at)));
+            ++(is_new ? all_new : all_old);
+            // Every backup holds the file it was made from.
+            for (const QString &name : f.Files()) {
+                if (!name.endsWith(QStringLiteral(".bak")))
+                    continue;
+                const QString of = name.startsWith(QStringLiteral("Quorvel-")) ? QStringLiteral("Quorvel")
+                                   : name.contains(QStringLiteral(".-")) ? name.section(QStringLiteral(".-"), 0, 0) + QStringLiteral(".mtr")
+                                                                         : name.left(7) + QStringLiteral(".dat");
+                const QByteArray expected = earlier_backup && name == u"Table-1-062702.bak" ? QByteArray("the day's earlier backup")
+                                                                                          : old_files.value(of);
+                QVERIFY2(f.Get(name) == expected, qPrintable(name));
+                ++backups;
+            }
+            if (earlier_backup)
+                QCOMPARE(f.Get(QStringLiteral("Table-1-062702.bak")), QByteArray("the day's earlier backup"));
+        }
+        QVERIFY(kills >= 18); // a step for the plan, two for each replaced file, one for each new one, two at the end
+        qInfo("kills %d, all old %d, all new %d, backups checked %d", kills, all_old, all_new, backups);
     }
 
     void Stale_Staging_And_Program_Permissions()

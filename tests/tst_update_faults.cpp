@@ -8,7 +8,9 @@
 #include "frm_download.h"
 #include "frm_update.h"
 #include "update_commands.h"
+#include "program_state.h"
 #include "update_run.h"
+#include "update_staging.h"
 #include "update_verify.h"
 
 #include <QApplication>
@@ -24,6 +26,7 @@
 #include <QSslConfiguration>
 #include <QSslKey>
 #include <QSslServer>
+#include <QStringEncoder>
 #include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -32,14 +35,17 @@
 #include <QtTest>
 
 #include <cstdio>
+#include <fcntl.h>
+#include <optional>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 // How the server answers one file.
 struct Route {
-    enum Mode { Normal, Cut_With_Length, Cut_Without_Length, Stall_After_Headers, Stall_Mid_Body, Slow, Dies, Huge, Endless, Redirect };
+    enum Mode { Normal, Cut_With_Length, Cut_Without_Length, Stall_After_Headers, Stall_Mid_Body, Slow, Dies, Huge, Endless, Redirect, Trickle };
     Mode How = Normal;
     QByteArray Status = "200 OK";
     QByteArray Body;
@@ -95,7 +101,7 @@ private:
             return;
         const QString path = QString::fromLatin1(request.split(' ').value(1));
         request.clear();
-        const QString name = path.section(u'/', -1);
+        const QString name = QUrl::fromPercentEncoding(path.section(u'/', -1).toLatin1());
         Requests << name;
         if (On_Request)
             On_Request(name);
@@ -157,6 +163,15 @@ private:
                 }
             });
             timer->start(400);
+            break;
+        }
+        case Route::Trickle: {
+            // One byte every 300 ms: never quiet for a second, never done.
+            socket->write(head(body.size()));
+            auto *timer = new QTimer(socket);
+            auto sent = std::make_shared<qsizetype>(0);
+            connect(timer, &QTimer::timeout, socket, [socket, body, sent] { socket->write(body.mid((*sent)++, 1)); });
+            timer->start(300);
             break;
         }
         case Route::Huge:
@@ -241,6 +256,18 @@ bool Run_Tool(const QString &program, const QStringList &args, const QString &fo
 }
 
 const QString Stamp = QDate::currentDate().toString(QStringLiteral("MMddyy"));
+
+// The staging folders in a program folder.
+QStringList Staging_Folders(const QString &folder)
+{
+    return QDir(folder).entryList({Staging_Folder_Name + u'*'}, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+// A manifest that offers only one meter list, and this program's own version.
+QByteArray List_Manifest(const QByteArray &name, const QByteArray &date)
+{
+    return "Server Version = 1.02.0808\r\nMETERLIST, \"" + name + "\", " + date + "\r\n";
+}
 
 } // namespace
 
@@ -387,6 +414,35 @@ private slots:
         QTest::newRow("read-only program folder") << "read-only" << t1 << 1 << "cannot be written" << none;
         QTest::newRow("full file system") << "full" << t1 << 1 << "No space left on device" << none;
         QTest::newRow("stale staging folder") << "stale" << t1 << 0 << "replaced\tTable-1.dat" << table_1;
+        const QStringList check = {QStringLiteral("--check-update")};
+        const QStringList newer = {QStringLiteral("--newer")};
+        const QStringList list = {QStringLiteral("AWWA-Standard.-") + Stamp + QStringLiteral(".bak"), QStringLiteral("AWWA-Standard.mtr")};
+        QTest::newRow("signature stripped, key installed") << "stripped" << t1 << 1 << "this program takes only signed updates" << none;
+        QTest::newRow("signature stripped, key installed, folder source") << "stripped folder" << QStringList{QStringLiteral("--program")} << 1 << "this program takes only signed updates" << none;
+        QTest::newRow("signed index, no key installed") << "signed no key" << t1 << 0 << "signature could not be checked: no trusted key" << table_1;
+        QTest::newRow("key id twice in the key file") << "key id twice" << t1 << 0 << "replaced\tTable-1.dat" << table_1;
+        QTest::newRow("key file unreadable") << "key unreadable" << t1 << 1 << "Quorvel-Update.pub cannot be read" << none;
+        QTest::newRow("key file without a key") << "key empty" << t1 << 1 << "holds no minisign public key" << none;
+        QTest::newRow("list newer across the new year") << "year forward" << newer << 0 << "replaced\tAWWA-Standard.mtr" << list;
+        QTest::newRow("list older across the new year") << "year back" << newer << 0 << "Nothing at the update source is newer" << none;
+        QTest::newRow("list date unreadable") << "date unreadable" << newer << 0 << "Nothing at the update source is newer" << none;
+        QTest::newRow("list named here in other case") << "twin" << newer << 0 << "replaced\tawwa-standard.mtr"
+            << QStringList{QStringLiteral("awwa-standard.-") + Stamp + QStringLiteral(".bak"), QStringLiteral("awwa-standard.mtr")};
+        QTest::newRow("backup name taken by a folder") << "backup folder" << t1 << 1 << "is taken by a folder" << none;
+        QTest::newRow("second run of the day") << "second run" << t1 << 0 << "backup Table-1-" + Stamp + "-2.bak"
+            << QStringList{QStringLiteral("Table-1-") + Stamp + QStringLiteral("-2.bak"), QStringLiteral("Table-1.dat")};
+        QTest::newRow("staging folder planted with a link") << "planted" << t1 << 0 << "replaced\tTable-1.dat" << table_1;
+        QTest::newRow("current file is a link") << "linked current" << t1 << 1 << "it is not a plain file" << none;
+        QTest::newRow("two runs at once") << "locked" << t1 << 1 << "Another update of this folder is under way" << none;
+        QTest::newRow("manifest one byte at a time") << "trickle manifest" << QStringList{QStringLiteral("--table"), QStringLiteral("1"), QStringLiteral("--timeout"), QStringLiteral("1")} << 1 << "took longer than the 4 s allowed" << none;
+        QTest::newRow("file one byte at a time") << "trickle file" << QStringList{QStringLiteral("--table"), QStringLiteral("1"), QStringLiteral("--timeout"), QStringLiteral("1")} << 1 << "Table-1.dat could not be fetched: the update source took longer than" << none;
+        QTest::newRow("share that never answers") << "share hangs" << check + QStringList{QStringLiteral("--timeout"), QStringLiteral("1")} << 1 << "sent nothing for 1 s" << none;
+        QTest::newRow("UTF-8 manifest") << "utf-8" << check << 0 << "Z\u00e4hler-Liste.mtr\tNone\t01/15/2099" << none;
+        QTest::newRow("UTF-16 manifest") << "utf-16" << check << 0 << "Z\u00e4hler-Liste.mtr\tNone\t01/15/2099" << none;
+        QTest::newRow("manifest without a version") << "no version" << check << 1 << "the manifest has no \"Server Version = \" item" << none;
+        QTest::newRow("CR in a list name") << "cr name" << QStringList{QStringLiteral("--meter-list"), QStringLiteral("Bad\rName.mtr")} << 1 << "is not a plain file name" << none;
+        QTest::newRow("package install, update") << "package" << t1 << 1 << "updated by the system's package manager" << none;
+        QTest::newRow("package install, check") << "package" << check << 0 << "updated by the system's package manager" << none;
     }
 
     void Faults()
@@ -511,6 +567,82 @@ private slots:
             while (filler.write(block) == block.size() && filler.flush()) {
             }
             filler.close();
+        } else if (fault == u"stripped" || fault == u"stripped folder" || fault == u"share hangs") {
+            if (fault != u"share hangs")
+                QVERIFY(Write(folder + u'/' + Trusted_Keys_Name, key_pub_));
+            if (fault != u"stripped") { // a folder source
+                source = parent.filePath(QStringLiteral("source"));
+                QVERIFY(QDir().mkpath(source));
+                for (auto it = files_.begin(); it != files_.end(); ++it)
+                    QVERIFY(Write(source + u'/' + it.key(), it.value()));
+            }
+            if (fault == u"share hangs") { // opening it waits for a writer that never comes
+                QFile::remove(source + QStringLiteral("/Update.txt"));
+                QCOMPARE(::mkfifo(QFile::encodeName(source + QStringLiteral("/Update.txt")).constData(), 0600), 0);
+            }
+        } else if (fault == u"signed no key") {
+            server.Routes[QStringLiteral("SHA256SUMS")].Body = index_all();
+            server.Routes[QStringLiteral("SHA256SUMS.minisig")].Body = Sign(index_all());
+        } else if (fault == u"key id twice") {
+            // A second key of the same id after the right one.
+            const QList<QByteArray> lines = key_pub_.trimmed().split('\n');
+            QByteArray raw = QByteArray::fromBase64(lines.value(1));
+            raw.replace(10, 32, QByteArray::fromBase64(other_pub_.trimmed().split('\n').value(1)).mid(10, 32));
+            QVERIFY(Write(folder + u'/' + Trusted_Keys_Name, key_pub_ + "untrusted comment: same id\n" + raw.toBase64() + "\n"));
+            server.Routes[QStringLiteral("SHA256SUMS")].Body = index_all();
+            server.Routes[QStringLiteral("SHA256SUMS.minisig")].Body = Sign(index_all());
+        } else if (fault == u"key unreadable") {
+            QVERIFY(QDir().mkpath(folder + u'/' + Trusted_Keys_Name));
+        } else if (fault == u"key empty") {
+            QVERIFY(Write(folder + u'/' + Trusted_Keys_Name, "untrusted comment: no key here\n"));
+        } else if (fault == u"year forward" || fault == u"year back" || fault == u"date unreadable" || fault == u"twin") {
+            const QString here = folder + (fault == u"twin" ? QStringLiteral("/awwa-standard.mtr") : QStringLiteral("/AWWA-Standard.mtr"));
+            QByteArray list = Read(folder + QStringLiteral("/AWWA-Standard.mtr"));
+            list = (fault == u"year back" ? "Date: 01/20/2027" : "Date: 12/10/2026") + list.mid(list.indexOf('\r'));
+            QVERIFY(QFile::remove(folder + QStringLiteral("/AWWA-Standard.mtr")));
+            QVERIFY(Write(here, list));
+            server.Routes[QStringLiteral("Update.txt")].Body =
+                List_Manifest("AWWA-Standard.mtr", fault == u"year back" ? "12/10/2026" : fault == u"date unreadable" ? "soon" : "01/20/2027");
+        } else if (fault == u"backup folder") {
+            QVERIFY(QDir().mkpath(folder + QStringLiteral("/Table-1-") + Stamp + QStringLiteral(".bak")));
+            QVERIFY(Write(folder + QStringLiteral("/Table-1-") + Stamp + QStringLiteral(".bak/mine"), "the user's own file"));
+        } else if (fault == u"second run") {
+            QVERIFY(Write(folder + QStringLiteral("/Table-1-") + Stamp + QStringLiteral(".bak"), "the day's earlier backup"));
+        } else if (fault == u"planted") {
+            // Another user's folder under a staging name: a link to a private
+            // file of this user and a plan that would delete Table-1.dat.
+            const QString planted = folder + u'/' + Staging_Folder_Name + QStringLiteral(".planted");
+            QVERIFY(QDir().mkpath(planted));
+            QVERIFY(Write(parent.filePath(QStringLiteral("private")), "this user's secret"));
+            QVERIFY(QFile::setPermissions(parent.filePath(QStringLiteral("private")), QFile::ReadOwner | QFile::WriteOwner));
+            QVERIFY(QFile::link(parent.filePath(QStringLiteral("private")), planted + QStringLiteral("/0.new")));
+            QVERIFY(Write(planted + QStringLiteral("/journal"), "Quorvel update journal 1\nTable-1.dat\tgone\t\t\t0\n"));
+            QVERIFY(QFile::setPermissions(planted, QFileDevice::Permissions(0x7777)));
+            if (::geteuid() == 0)
+                QCOMPARE(::lchown(QFile::encodeName(planted).constData(), 65534, 65534), 0);
+        } else if (fault == u"linked current") {
+            QVERIFY(QFile::rename(folder + QStringLiteral("/Table-1.dat"), parent.filePath(QStringLiteral("outside.dat"))));
+            QVERIFY(QFile::setPermissions(parent.filePath(QStringLiteral("outside.dat")), QFile::ReadOwner | QFile::WriteOwner));
+            QVERIFY(QFile::link(parent.filePath(QStringLiteral("outside.dat")), folder + QStringLiteral("/Table-1.dat")));
+        } else if (fault == u"trickle manifest") {
+            server.Routes[QStringLiteral("Update.txt")].How = Route::Trickle;
+        } else if (fault == u"trickle file") {
+            table.How = Route::Trickle;
+        } else if (fault == u"utf-8" || fault == u"utf-16") {
+            const QString manifest = QString::fromUtf8(List_Manifest("Z\xc3\xa4hler-Liste.mtr", "01/15/2099"));
+            QByteArray bytes = manifest.toUtf8();
+            if (fault == u"utf-16") {
+                QStringEncoder encode(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+                bytes = encode(manifest);
+            }
+            server.Routes[QStringLiteral("Update.txt")].Body = bytes;
+        } else if (fault == u"no version") {
+            server.Routes[QStringLiteral("Update.txt")].Body = "' a manifest\r\nTable-1 = 01/15/2099\r\n";
+        } else if (fault == u"cr name") {
+            server.Routes[QStringLiteral("Update.txt")].Body += "METERLIST, \"Bad\rName.mtr\", 01/15/2099\r\n";
+            server.Routes[QStringLiteral("Bad\rName.mtr")].Body = files_.value(QStringLiteral("AWWA-Standard.mtr"));
+        } else if (fault == u"package") {
+            QVERIFY(Write(folder + u'/' + QLatin1String(Package_Marker), {}));
         } else if (fault == u"stale") {
             const QString stale = folder + u'/' + Staging_Folder_Name;
             QVERIFY(QDir().mkpath(stale + QStringLiteral("/old")));
@@ -529,7 +661,19 @@ private slots:
         FILE *err = std::tmpfile();
         QElapsedTimer clock;
         clock.start();
-        const int code = Run_Update_Command(QStringList{QStringLiteral("--update")} + args, folder, source, out, err);
+        const bool update = args.value(0) != u"--check-update";
+        const QStringList staging_before = Staging_Folders(folder);
+        std::optional<Update_Folder_Lock> other_run;
+        if (fault == u"locked")
+            other_run.emplace(folder);
+        const int code = update ? Run_Update_Command(QStringList{QStringLiteral("--update")} + args, folder, source, out, err)
+                                : Run_Check_Update(args, folder, source, out, err);
+        other_run.reset();
+        if (fault == u"share hangs") { // the reader still waiting is let go
+            const int fd = ::open(QFile::encodeName(source + QStringLiteral("/Update.txt")).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        }
         const qint64 ms = clock.elapsed();
         const auto text_of = [](FILE *f) {
             std::rewind(f);
@@ -556,25 +700,41 @@ private slots:
         QCOMPARE(code, exit_code);
         const QMap<QString, QByteArray> after = Hashes(folder);
         QCOMPARE(Changed(before, after), changes);
-        QVERIFY(!QFileInfo::exists(folder + u'/' + Staging_Folder_Name));
+        // A staging folder the run did not make is left alone; its own are gone.
+        QCOMPARE(Staging_Folders(folder), fault == u"planted" ? staging_before : QStringList());
         QCOMPARE(Read(parent.filePath(QStringLiteral("evil.mtr"))) + Read(QStringLiteral("/tmp/x.mtr")), evil_before);
-        if (exit_code == 0) {
+        if (exit_code == 0 && update) {
             // What changed is the source's file, and the backup the file that was here.
             for (const QString &name : changes) {
                 if (name.endsWith(QStringLiteral(".bak"))) {
                     const QString original = name.startsWith(QStringLiteral("Quorvel-")) ? QStringLiteral("Quorvel")
-                                             : name.startsWith(QStringLiteral("AWWA-Standard.-")) ? QStringLiteral("AWWA-Standard.mtr")
-                                                                                                 : name.left(7) + QStringLiteral(".dat");
+                                             : name.contains(QStringLiteral(".-")) ? name.section(QStringLiteral(".-"), 0, 0) + QStringLiteral(".mtr")
+                                                                                   : name.left(7) + QStringLiteral(".dat");
                     QCOMPARE(after.value(name), before.value(original));
                 } else {
-                    const QString at_source = name == u"Quorvel.vmf" ? QStringLiteral("Quorvel.zip") : name;
+                    QString at_source = name == u"Quorvel.vmf" ? QStringLiteral("Quorvel.zip") : name;
+                    for (const QString &key : files_.keys())
+                        if (key.compare(at_source, Qt::CaseInsensitive) == 0)
+                            at_source = key;
                     QCOMPARE(Read(folder + u'/' + name), files_.value(at_source));
                 }
             }
-        } else {
-            QVERIFY2(told_user.contains(QStringLiteral("othing was replaced")), qPrintable(told_user));
+        } else if (update) {
+            QVERIFY2(told_user.contains(QStringLiteral("othing was replaced")) || told_user.contains(QStringLiteral("othing was changed")),
+                     qPrintable(told_user));
             QVERIFY(!told_user.contains(QStringLiteral("Backups of your files")));
         }
+        // Nothing outside the folder, nor what is not the run's, was touched.
+        if (fault == u"backup folder")
+            QCOMPARE(Read(folder + QStringLiteral("/Table-1-") + Stamp + QStringLiteral(".bak/mine")), QByteArray("the user's own file"));
+        if (fault == u"planted") {
+            QCOMPARE(Read(parent.filePath(QStringLiteral("private"))), QByteArray("this user's secret"));
+            QCOMPARE(QFile::permissions(parent.filePath(QStringLiteral("private"))), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+        }
+        if (fault == u"linked current")
+            QCOMPARE(QFile::permissions(parent.filePath(QStringLiteral("outside.dat"))), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+        if (fault.startsWith(QStringLiteral("trickle")) || fault == u"share hangs")
+            QVERIFY2(ms < 15000, "a fetch outlived its limits");
         if (fault == u"slow")
             QVERIFY2(ms > 4000, "the slow transfer was meant to take longer than twice its 2 s timeout");
         if (fault == u"stall headers" || fault == u"stall body")
@@ -695,7 +855,7 @@ private slots:
         QVERIFY(!ended);
         QVERIFY2(messages.isEmpty(), qPrintable(messages.join(u'\n')));
         QCOMPARE(Changed(before, Hashes(folder)), QStringList());
-        QVERIFY(!QFileInfo::exists(folder + u'/' + Staging_Folder_Name));
+        QVERIFY(Staging_Folders(folder).isEmpty());
         QVERIFY2(bytes_shown.startsWith(QStringLiteral("Table-2.dat: ")) && bytes_shown.endsWith(QStringLiteral(" kB")),
                  qPrintable(bytes_shown));
 

@@ -1,7 +1,9 @@
 // The Quorvel program: the window, or a sizing from the command line.
 #include "command_line.h"
 #include "frm_main.h"
+#include "program_state.h"
 #include "report_pages.h"
+#include "update_staging.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -9,6 +11,7 @@
 #include <QCoreApplication>
 
 #include <optional>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <sys/stat.h>
@@ -73,6 +76,11 @@ int main(int argc, char **argv)
     QGuiApplication::setDesktopFileName(QStringLiteral("quorvel"));
     Frm_Main::Start_Options options;
     options.Program_Folder = QCoreApplication::applicationDirPath();
+    // An update cut short (a crash, a power cut) is rolled back before any table is read.
+    if (Program_Folder_Writable(options.Program_Folder)) {
+        for (const QString &problem : Recover_Update_Folder(options.Program_Folder).Problems)
+            std::fprintf(stderr, "Quorvel: %s\n", qPrintable(problem));
+    }
     options.Command_Line = *job;
     Frm_Main window(options);
     window.Startup_Sequence();

@@ -167,38 +167,47 @@ QString Verify_Minisign(const QByteArray &message, const QByteArray &signature_f
     const QByteArray algorithm = signature.left(2);
     const QByteArray key_id = signature.mid(2, 8);
     const QByteArray sig = signature.mid(10, 64);
-    const Minisign_Key *key = nullptr;
+    QList<const Minisign_Key *> candidates;
     for (const Minisign_Key &k : keys) {
         if (k.Key_Id == key_id)
-            key = &k;
+            candidates << &k;
     }
-    if (!key)
+    if (candidates.isEmpty())
         return keys.isEmpty() ? QStringLiteral("no trusted key is installed (Quorvel-Update.pub)")
                               : QStringLiteral("it was made with a key that is not trusted here");
-    const auto pk = reinterpret_cast<const unsigned char *>(key->Public.constData());
-    const auto s = reinterpret_cast<const unsigned char *>(sig.constData());
-    int verified = -1;
-    if (algorithm == "Ed") {
-        verified = crypto_sign_verify_detached(s, reinterpret_cast<const unsigned char *>(message.constData()),
-                                               static_cast<unsigned long long>(message.size()), pk);
-    } else if (algorithm == "ED") {
-        unsigned char hash[crypto_generichash_BYTES_MAX];
-        crypto_generichash(hash, sizeof hash, reinterpret_cast<const unsigned char *>(message.constData()),
-                           static_cast<unsigned long long>(message.size()), nullptr, 0);
-        verified = crypto_sign_verify_detached(s, hash, sizeof hash, pk);
-    } else {
+    if (algorithm != "Ed" && algorithm != "ED")
         return QStringLiteral("the signature is of an unknown kind");
+    // Every trusted key of that id is tried: ids are not unique.
+    QString why;
+    for (const Minisign_Key *key : std::as_const(candidates)) {
+        const auto pk = reinterpret_cast<const unsigned char *>(key->Public.constData());
+        const auto s = reinterpret_cast<const unsigned char *>(sig.constData());
+        int verified = -1;
+        if (algorithm == "Ed") {
+            verified = crypto_sign_verify_detached(s, reinterpret_cast<const unsigned char *>(message.constData()),
+                                                   static_cast<unsigned long long>(message.size()), pk);
+        } else {
+            unsigned char hash[crypto_generichash_BYTES_MAX];
+            crypto_generichash(hash, sizeof hash, reinterpret_cast<const unsigned char *>(message.constData()),
+                               static_cast<unsigned long long>(message.size()), nullptr, 0);
+            verified = crypto_sign_verify_detached(s, hash, sizeof hash, pk);
+        }
+        if (verified != 0) {
+            why = QStringLiteral("the signature does not match the index");
+            continue;
+        }
+        const QByteArray comment = lines[2].mid(17);
+        const QByteArray signed_comment = sig + comment;
+        if (crypto_sign_verify_detached(reinterpret_cast<const unsigned char *>(global.constData()),
+                                        reinterpret_cast<const unsigned char *>(signed_comment.constData()),
+                                        static_cast<unsigned long long>(signed_comment.size()), pk)
+            != 0) {
+            why = QStringLiteral("the signature's trusted comment does not verify");
+            continue;
+        }
+        return {};
     }
-    if (verified != 0)
-        return QStringLiteral("the signature does not match the index");
-    const QByteArray comment = lines[2].mid(17);
-    const QByteArray signed_comment = sig + comment;
-    if (crypto_sign_verify_detached(reinterpret_cast<const unsigned char *>(global.constData()),
-                                    reinterpret_cast<const unsigned char *>(signed_comment.constData()),
-                                    static_cast<unsigned long long>(signed_comment.size()), pk)
-        != 0)
-        return QStringLiteral("the signature's trusted comment does not verify");
-    return {};
+    return why;
 }
 
 bool Parse_Sha256_Sums(const QByteArray &text, QMap<QString, QByteArray> &sums, QString &error)
