@@ -233,6 +233,9 @@ private slots:
         Frm_Update failed(nowhere);
         failed.Load();
         QCOMPARE(failed.Lab_Wait->text(), QStringLiteral("Oops Server Error"));
+        QVERIFY(!failed.Lab_Error->isHidden()); // and why, under it
+        QVERIFY2(failed.Lab_Error->text().contains(QStringLiteral("is neither a folder")), qPrintable(failed.Lab_Error->text()));
+        QVERIFY(dialog.Lab_Error->isHidden());
         // A list only on this computer cannot be ticked.
         QCOMPARE(failed.LB_Files->count(), 1);
         failed.LB_Files->item(0)->setCheckState(Qt::Checked);
