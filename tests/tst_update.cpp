@@ -567,6 +567,34 @@ private slots:
         qInfo("kills %d, all old %d, all new %d, backups checked %d", kills, all_old, all_new, backups);
     }
 
+    // A recovery that cannot put a file back says which file is left in
+    // which state, keeps the plan, and no later run goes ahead over it.
+    void Recovery_Names_What_It_Could_Not_Put_Back()
+    {
+        struct Killed {};
+        Run_Fixture f;
+        f.source[QStringLiteral("Table-1.dat")] = Shipped(QStringLiteral("Table-1.dat"), "new");
+        f.source[QStringLiteral("Table-2.dat")] = Shipped(QStringLiteral("Table-2.dat"), "new");
+        Update_Choice c;
+        c.Table[0] = c.Table[1] = true;
+        Swap_Step_Hook = [](int step) {
+            if (step == 3) // the plan, Table-1's backup, Table-1 in place
+                throw Killed{};
+        };
+        QVERIFY_THROWS_EXCEPTION(Killed, f.Run(c));
+        Swap_Step_Hook = nullptr;
+        QVERIFY(QFile::remove(f.dir.filePath(QStringLiteral("Table-1-062702.bak"))));
+        const QString missing = QStringLiteral("Table-1.dat is the new version: its earlier version Table-1-062702.bak is missing");
+        const QStringList problems = Recover_Update_Folder(f.dir.path()).Problems;
+        QCOMPARE(problems.size(), 1);
+        QVERIFY2(problems.first().contains(missing), qPrintable(problems.first()));
+        QCOMPARE(f.Staging().size(), 1);
+        QCOMPARE(f.Get(QStringLiteral("Table-2.dat")), QByteArray("old Table-2.dat")); // not reached by the run
+        const Update_Run_Result r = f.Run(c);
+        QVERIFY(!r.Anything_Replaced());
+        QVERIFY2(r.Problems.join(u' ').contains(missing), qPrintable(r.Problems.join(u' ')));
+    }
+
     void Stale_Staging_And_Program_Permissions()
     {
         Run_Fixture f;

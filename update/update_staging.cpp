@@ -259,8 +259,9 @@ Recovery_Result Recover_Interrupted_Updates(const QString &app_path)
             const QStringList problems = Roll_Back_Swap(app_path, path, entries);
             ++result.Rolled_Back;
             if (!problems.isEmpty()) {
-                result.Problems << QStringLiteral("An interrupted update could not be rolled back completely: %1.")
-                                       .arg(problems.join(QStringLiteral("; ")));
+                result.Problems << QStringLiteral("An interrupted update could not be rolled back completely: %1. Its plan is "
+                                                  "kept in %2 until this is put right by hand.")
+                                       .arg(problems.join(QStringLiteral("; ")), name);
                 continue;
             }
             QString drop_error;
