@@ -873,6 +873,29 @@ private slots:
         QTRY_VERIFY(loading.isNull());
         QVERIFY(!ended);
         QCOMPARE(Changed(before, Hashes(folder)), QStringList());
+
+        // The same with a share that never answers (its manifest a pipe no
+        // one writes): the window goes on and Cancel ends the load.
+        const QString share = parent.filePath(QStringLiteral("share"));
+        QVERIFY(QDir().mkpath(share));
+        QCOMPARE(::mkfifo(QFile::encodeName(share + QStringLiteral("/Update.txt")).constData(), 0600), 0);
+        Frm_Update::Local_State hanging = local;
+        hanging.Server_Name = share;
+        QPointer<Frm_Update> waiting = new Frm_Update(hanging, &owner);
+        waiting->show();
+        int ticks = 0;
+        QTimer ticker; // the window's own events are served meanwhile
+        connect(&ticker, &QTimer::timeout, this, [&ticks] { ++ticks; });
+        ticker.start(50);
+        QTimer::singleShot(500, waiting, [&] { waiting->findChild<QPushButton *>(QStringLiteral("Button_Cancel"))->click(); });
+        clock.restart();
+        waiting->Load();
+        QVERIFY2(clock.elapsed() < 10000, "Cancel did not stop the load from a share that never answers");
+        QVERIFY(ticks >= 5);
+        QTRY_VERIFY(waiting.isNull());
+        const int release = ::open(QFile::encodeName(share + QStringLiteral("/Update.txt")).constData(), O_WRONLY | O_NONBLOCK);
+        if (release >= 0)
+            ::close(release); // the reader still waiting is let go
     }
 };
 
