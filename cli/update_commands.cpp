@@ -187,10 +187,13 @@ int Run_Update_Command(const QStringList &args, const QString &program_folder, c
             const auto row = std::find_if(compared.begin() + 4, compared.end(), [&name](const Compared &r) {
                 return r.Name.compare(name, Qt::CaseInsensitive) == 0;
             });
-            if (row == compared.end())
-                choice.Meter_Lists << name;
-            else
-                choose_list(*row);
+            if (row == compared.end() || row->At_Source.isEmpty()) {
+                // Only what the manifest names is ever written: a list of the user's own is not the update's.
+                Print(err, QStringLiteral("The update source's manifest does not name the meter list %1; nothing was replaced.\n")
+                               .arg(name));
+                return 1;
+            }
+            choose_list(*row);
         }
     }
     if (o.Newer) {

@@ -279,6 +279,7 @@ class Test_Update_Faults : public QObject {
     QMap<QString, QByteArray> files_; // the update source's files
     QByteArray key_pub_, other_pub_;
     QSslConfiguration tls_;          // the loopback's certificate, trusted by this process
+    QSslConfiguration system_client_; // a client that trusts only the system's certificate store
 
     QString Work(const QString &name) const { return work_.filePath(name); }
 
@@ -363,6 +364,7 @@ private slots:
         tls_.setLocalCertificate(certs.first());
         tls_.setPrivateKey(QSslKey(Read(Work(QStringLiteral("tls.key"))), QSsl::Rsa));
         QSslConfiguration client = QSslConfiguration::defaultConfiguration();
+        system_client_ = client;
         client.addCaCertificates(certs);
         QSslConfiguration::setDefaultConfiguration(client);
     }
@@ -441,6 +443,8 @@ private slots:
         QTest::newRow("UTF-16 manifest") << "utf-16" << check << 0 << "Z\u00e4hler-Liste.mtr\tNone\t01/15/2099" << none;
         QTest::newRow("manifest without a version") << "no version" << check << 1 << "the manifest has no \"Server Version = \" item" << none;
         QTest::newRow("CR in a list name") << "cr name" << QStringList{QStringLiteral("--meter-list"), QStringLiteral("Bad\rName.mtr")} << 1 << "is not a plain file name" << none;
+        QTest::newRow("list the manifest does not name") << "own list" << QStringList{QStringLiteral("--meter-list"), QStringLiteral("AWWA-Turbine.mtr")} << 1 << "manifest does not name the meter list AWWA-Turbine.mtr" << none;
+        QTest::newRow("certificate not trusted") << "untrusted tls" << t1 << 1 << "trusted by this computer's system certificate store" << none;
         QTest::newRow("package install, update") << "package" << t1 << 1 << "updated by the system's package manager" << none;
         QTest::newRow("package install, check") << "package" << check << 0 << "updated by the system's package manager" << none;
     }
@@ -473,14 +477,15 @@ private slots:
         }
         Fill_Program_Folder(folder, fault != u"full" && fault != u"read-only");
 
-        auto *tcp = fault == u"https to http" ? new QSslServer : new QTcpServer;
+        const bool https = fault == u"https to http" || fault == u"untrusted tls";
+        auto *tcp = https ? new QSslServer : new QTcpServer;
         if (auto *ssl = qobject_cast<QSslServer *>(tcp))
             ssl->setSslConfiguration(tls_);
         Fault_Server server(tcp);
         Fault_Server plain(new QTcpServer); // the target of cross-server redirects
         for (auto it = files_.begin(); it != files_.end(); ++it)
             server.Routes[it.key()].Body = it.value();
-        QString source = server.Url(fault == u"https to http" ? QStringLiteral("https") : QStringLiteral("http"));
+        QString source = server.Url(https ? QStringLiteral("https") : QStringLiteral("http"));
         Route &table = server.Routes[QStringLiteral("Table-1.dat")];
         const QByteArray html = "<!DOCTYPE html>\r\n<html><head><title>Error</title></head><body>Date: 01/15/2099\r\n1 2 3</body></html>\r\n";
         const auto index_all = [this] { return Sums(files_.keys()); };
@@ -641,6 +646,8 @@ private slots:
         } else if (fault == u"cr name") {
             server.Routes[QStringLiteral("Update.txt")].Body += "METERLIST, \"Bad\rName.mtr\", 01/15/2099\r\n";
             server.Routes[QStringLiteral("Bad\rName.mtr")].Body = files_.value(QStringLiteral("AWWA-Standard.mtr"));
+        } else if (fault == u"own list") { // served, but not named by the manifest
+            server.Routes[QStringLiteral("AWWA-Turbine.mtr")].Body = files_.value(QStringLiteral("AWWA-Standard.mtr"));
         } else if (fault == u"package") {
             QVERIFY(Write(folder + u'/' + QLatin1String(Package_Marker), {}));
         } else if (fault == u"stale") {
@@ -663,6 +670,10 @@ private slots:
         clock.start();
         const bool update = args.value(0) != u"--check-update";
         const QStringList staging_before = Staging_Folders(folder);
+        const QSslConfiguration trusting = QSslConfiguration::defaultConfiguration();
+        if (fault == u"untrusted tls")
+            QSslConfiguration::setDefaultConfiguration(system_client_);
+        const auto trust_again = qScopeGuard([&trusting] { QSslConfiguration::setDefaultConfiguration(trusting); });
         std::optional<Update_Folder_Lock> other_run;
         if (fault == u"locked")
             other_run.emplace(folder);

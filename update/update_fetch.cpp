@@ -182,12 +182,14 @@ Fetch_Outcome Fetch_File(const QString &path, Sink &sink, const Fetch_Options &o
     while (true) {
         QList<QByteArray> chunks;
         bool done = false;
+        qint64 total = -1;
         {
             std::unique_lock<std::mutex> hold(t->Lock);
             t->Wake.wait_for(hold, std::chrono::milliseconds(20), [&t] { return t->Done || !t->Chunks.isEmpty(); });
             chunks.swap(t->Chunks);
             t->Queued = 0;
             done = t->Done;
+            total = t->Total;
             t->Wake.notify_all();
         }
         for (const QByteArray &bytes : std::as_const(chunks)) {
@@ -197,7 +199,7 @@ Fetch_Outcome Fetch_File(const QString &path, Sink &sink, const Fetch_Options &o
                 failure = sink.Error();
         }
         if (!chunks.isEmpty() && o.Progress)
-            o.Progress(outcome.Bytes, t->Total);
+            o.Progress(outcome.Bytes, total);
         if (done || !failure.isEmpty())
             break;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
@@ -206,8 +208,8 @@ Fetch_Outcome Fetch_File(const QString &path, Sink &sink, const Fetch_Options &o
             failure = QStringLiteral("the update was cancelled");
         } else if (quiet.elapsed() > o.Inactivity_Ms) {
             failure = QStringLiteral("the update source sent nothing for %1 s").arg(o.Inactivity_Ms / 1000.0);
-        } else if (clock.elapsed() > Fetch_Deadline_Ms(o, t->Total)) {
-            failure = QStringLiteral("the update source took longer than the %1 s allowed for it").arg(QString::number(Fetch_Deadline_Ms(o, t->Total) / 1000.0, 'f', 0));
+        } else if (clock.elapsed() > Fetch_Deadline_Ms(o, total)) {
+            failure = QStringLiteral("the update source took longer than the %1 s allowed for it").arg(QString::number(Fetch_Deadline_Ms(o, total) / 1000.0, 'f', 0));
         }
         if (!failure.isEmpty())
             break;
