@@ -14,6 +14,8 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -140,11 +142,15 @@ Update_Manifest Fetch_Manifest(const QString &server_name, const QString &local_
     const Fetch_Outcome got = Fetch_To_File(server_name, QStringLiteral("Update.txt"), local_copy, options);
     Update_Manifest manifest;
     if (got.Ok) {
-        QFile copy(local_copy);
-        if (copy.open(QIODevice::ReadOnly)) {
+        // Read back never through a link that took the copy's place.
+        const int fd = ::open(QFile::encodeName(local_copy).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        QFile copy;
+        if (fd >= 0 && copy.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
             const QByteArray bytes = copy.readAll();
             manifest = Parse_Manifest(bytes);
             manifest.Sha256 = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+        } else if (fd >= 0) {
+            ::close(fd);
         }
     }
     if (error) {
@@ -152,7 +158,6 @@ Update_Manifest Fetch_Manifest(const QString &server_name, const QString &local_
         if (got.Ok && manifest.Server_Version.isEmpty())
             *error = QStringLiteral("the manifest has no \"Server Version = \" item");
     }
-    QFile::setPermissions(local_copy, QFile::ReadOwner | QFile::WriteOwner);
     QFile::remove(local_copy);
     return manifest;
 }
