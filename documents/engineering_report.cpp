@@ -98,7 +98,8 @@ QString Cell(const char *tag, const QString &html, QChar align)
 // The header row of a table, repeated on every page the table continues on.
 QString Header_Row(const QStringList &cells, const QString &align = QString())
 {
-    QString row = QStringLiteral("<thead><tr style=\"background-color:#e8edf3\">");
+    // A fill always comes with its text colour: readable on any palette.
+    QString row = QStringLiteral("<thead><tr style=\"background-color:#e8edf3; color:#1b2733\">");
     for (int c = 0; c < cells.size(); ++c)
         row += Cell("th", cells[c], c < align.size() ? align[c] : QChar());
     return row + QStringLiteral("</tr></thead>");
@@ -222,7 +223,7 @@ void Meter_Choice_Section(const Calculation_Record &r, QString &h)
     for (const Meter_Comparison_Row &m : r.Comparison.Rows) {
         h += Row({QString::number(m.Index), Esc(m.Size_Label), Esc(m.Make), Esc(m.Model),
                   With_Unit(m.Limit_Gpm, QStringLiteral("gpm")), Yes_No(m.Flow_Ok, QStringLiteral("pass"), QStringLiteral("fail"))},
-                 m.Index == chosen ? QStringLiteral("background-color:#fff4c2") : QString(), QStringLiteral("rnllrl"));
+                 m.Index == chosen ? QStringLiteral("background-color:#fff4c2; color:#1b2733") : QString(), QStringLiteral("rnllrl"));
     }
     if (r.Comparison.Rows.isEmpty())
         h += QStringLiteral("<tr><td colspan=\"6\"><i>The meter list holds no meters.</i></td></tr>");
@@ -480,7 +481,7 @@ QString Meter_Comparison_Html(const Calculation_Record &r)
         if (m.Index == job.Meter_Index)
             marks << QStringLiteral("job's meter");
         cells << marks.join(QStringLiteral(", "));
-        h += Row(cells, smallest ? QStringLiteral("background-color:#dff3e4") : QString(), align);
+        h += Row(cells, smallest ? QStringLiteral("background-color:#dff3e4; color:#1b2733") : QString(), align);
     }
     if (r.Comparison.Rows.isEmpty())
         h += QStringLiteral("<tr><td colspan=\"%1\"><i>The meter list holds no meters.</i></td></tr>").arg(head.size());

@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QFontMetricsF>
 #include <QPageLayout>
+#include <QPageRanges>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
@@ -378,6 +379,10 @@ QVector<Page_Span> Paginate(const Page_Plan &plan, double page_height)
             const Page_Cut *cut = best ? best : forced;
             page.End = cut ? cut->Y : limit;
             header = cut ? cut->Table : -1;
+            if (page.End <= start + tiny) { // a header as tall as the page: go on without it
+                page.End = std::min(plan.End, start + page_height);
+                header = -1;
+            }
         }
         pages.append(page);
         start = page.End;
@@ -451,9 +456,14 @@ void Print_Engineering_Report(const Calculation_Record &record, QPagedPaintDevic
     QPainter painter(&device);
     painter.setRenderHint(QPainter::Antialiasing);
     const double gap = 0.12 * dpi;
+    const QPageRanges chosen = device.pageRanges(); // a printer's "pages from ... to"; empty: all
+    bool first = true;
     for (int p = 0; p < pages.size(); ++p) {
-        if (p > 0)
+        if (!chosen.isEmpty() && !chosen.contains(p + 1))
+            continue;
+        if (!first)
             device.newPage();
+        first = false;
         const Page_Span &page = pages[p];
         double y = body.top();
         if (page.Header >= 0) {
