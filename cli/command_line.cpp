@@ -45,6 +45,10 @@ const char *const Usage_Text =
     "  Quorvel --pdf JOB.qvl [--data-dir DIR] [--meter-list FILE] [-o FILE]\n"
     "      Write the engineering report of the job as PDF to FILE (default: the job\n"
     "      file's name with .pdf); the messages of the sizing go to standard error.\n"
+    "      Exit 0 when the PDF was written, whatever the job's result: a job that\n"
+    "      ends in \"Oops\" or \" [Fail]\" is reported in the PDF, not as a failure.\n"
+    "      Exit 2 when no PDF was written: a usage error, a job file that cannot be\n"
+    "      opened, or a PDF that cannot be written (an earlier file stays whole).\n"
     "  Quorvel --check-update [--source S] [--timeout SECONDS]\n"
     "      Compare the program, tables and meter lists with the update source;\n"
     "      exit 0 nothing newer, 100 something newer, 1 source unreadable.\n"
@@ -68,9 +72,10 @@ const char *const Usage_Text =
     "  --json              JSON output for --calc.\n"
     "  -o FILE             Write the report to FILE (--report, --pdf).\n"
     "\n"
-    "Exit status: 0 when every job was sized; 1 when a job ended in \"Oops\" or\n"
-    "\" [Fail]\"; 2 for a usage error or a job file that cannot be opened (the other\n"
-    "jobs are still sized). The settings are read, never written.\n";
+    "Exit status of --calc and --report: 0 when every job was sized; 1 when a job\n"
+    "ended in \"Oops\" or \" [Fail]\"; 2 for a usage error or a job file that cannot\n"
+    "be opened (the other jobs are still sized). --pdf: see above. The settings\n"
+    "are read, never written.\n";
 
 void Print(FILE *stream, const QString &text)
 {
@@ -409,6 +414,7 @@ int Run_Pdf(const Arguments &a, const Program_State &prepared, const Pdf_Writer 
     }
     for (const QString &m : std::as_const(messages))
         Print(err, QStringLiteral("Message: %1\n").arg(m));
+    state.Job_File_Name = QFileInfo(path).absoluteFilePath(); // the report names its job
     QString output = a.output;
     if (output.isEmpty()) {
         const QFileInfo job(path);
@@ -418,7 +424,9 @@ int Run_Pdf(const Arguments &a, const Program_State &prepared, const Pdf_Writer 
         Print(err, QStringLiteral("Quorvel: the PDF could not be written to %1: %2\n").arg(output, error));
         return Usage_Or_File_Error;
     }
-    return Ended_Unsized(state.Job) ? Not_Sized : Sized;
+    // The document is what was asked for: a job that was not sized, or that
+    // fails its pressure check, is a result the report states.
+    return Sized;
 }
 
 } // namespace

@@ -84,19 +84,32 @@ const QString Table_Open = QStringLiteral(
     "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" style=\"border-collapse:collapse; border-color:#888; margin-bottom:6px\" "
     "width=\"99%\">");
 
-QString Header_Row(const QStringList &cells)
+// One cell; align is 'r' for a number (right-aligned, never broken), 'n'
+// for a text kept on one line, anything else for text that may wrap.
+QString Cell(const char *tag, const QString &html, QChar align)
 {
-    QString row = QStringLiteral("<tr style=\"background-color:#e8edf3\">");
-    for (const QString &c : cells)
-        row += QStringLiteral("<th align=\"left\">%1</th>").arg(c);
-    return row + QStringLiteral("</tr>");
+    const char16_t a = align.unicode();
+    const QString attributes = a == u'r'   ? QStringLiteral(" align=\"right\" style=\"white-space:nowrap\"")
+                               : a == u'n' ? QStringLiteral(" align=\"left\" style=\"white-space:nowrap\"")
+                                           : QStringLiteral(" align=\"left\"");
+    return QStringLiteral("<%1%2>%3</%1>").arg(QLatin1String(tag), attributes, html);
 }
 
-QString Row(const QStringList &cells, const QString &style = QString())
+// The header row of a table, repeated on every page the table continues on.
+QString Header_Row(const QStringList &cells, const QString &align = QString())
+{
+    // A fill always comes with its text colour: readable on any palette.
+    QString row = QStringLiteral("<thead><tr style=\"background-color:#e8edf3; color:#1b2733\">");
+    for (int c = 0; c < cells.size(); ++c)
+        row += Cell("th", cells[c], c < align.size() ? align[c] : QChar());
+    return row + QStringLiteral("</tr></thead>");
+}
+
+QString Row(const QStringList &cells, const QString &style = QString(), const QString &align = QString())
 {
     QString row = style.isEmpty() ? QStringLiteral("<tr>") : QStringLiteral("<tr style=\"%1\">").arg(style);
-    for (const QString &c : cells)
-        row += QStringLiteral("<td>%1</td>").arg(c);
+    for (int c = 0; c < cells.size(); ++c)
+        row += Cell("td", cells[c], c < align.size() ? align[c] : QChar());
     return row + QStringLiteral("</tr>");
 }
 
@@ -126,7 +139,8 @@ void Fixture_Section(const Calculation_Record &r, QString &h)
     h += QStringLiteral("<p>%1 fixtures; every row with a count and fixture units of its own:</p>")
              .arg(job.Use_Type == Use_Kind::Private ? QStringLiteral("Private use") : QStringLiteral("Public use"));
     h += Table_Open + Header_Row({QStringLiteral("Row"), QStringLiteral("Fixture"), QStringLiteral("Count"),
-                                  QStringLiteral("FU each"), QStringLiteral("Subtotal FU")});
+                                  QStringLiteral("FU each"), QStringLiteral("Subtotal FU")},
+                                 QStringLiteral("rlrrr"));
     double total = 0;
     bool any = false;
     for (const Step_Text &s : r.Steps) {
@@ -135,7 +149,8 @@ void Fixture_Section(const Calculation_Record &r, QString &h)
             h += Row({Report_Number(Input(s, QStringLiteral("Row")), QString()), Esc(s.Title),
                       Report_Number(Input(s, QStringLiteral("count")), QString()),
                       Report_Number(Input(s, QStringLiteral("FU each")), QStringLiteral("FU")),
-                      Report_Number(s.Result, QStringLiteral("FU"))});
+                      Report_Number(s.Result, QStringLiteral("FU"))},
+                     QString(), QStringLiteral("rlrrr"));
         } else if (s.Key == QStringLiteral("fixture_units")) {
             total = s.Result;
         }
@@ -143,7 +158,7 @@ void Fixture_Section(const Calculation_Record &r, QString &h)
     if (!any)
         h += QStringLiteral("<tr><td colspan=\"5\"><i>No fixture counted.</i></td></tr>");
     h += QStringLiteral("<tr><td colspan=\"4\"><b>Total fixture units FU = &Sigma; count &middot; FU each</b></td>"
-                        "<td><b>%1</b></td></tr></table>")
+                        "<td align=\"right\" style=\"white-space:nowrap\"><b>%1</b></td></tr></table>")
              .arg(Report_Number(total, QStringLiteral("FU")));
     h += QStringLiteral("<p>Fixture units as reported: <b>%1</b></p>").arg(Esc(job.Fixture_Units_Text));
 }
@@ -170,12 +185,15 @@ void Demand_Section(const Calculation_Record &r, QString &h)
     h += QStringLiteral("<p>%1 in %2 (dated %3).</p>")
              .arg(Esc(table->Title), Esc(QFileInfo(r.State.File3).fileName()), Date_Or_None(r.State.Table3.Date));
     h += Table_Open + Header_Row({QStringLiteral("Point"), QStringLiteral("Table row"), QStringLiteral("Fixture units"),
-                                  QStringLiteral("Flow")});
+                                  QStringLiteral("Flow")},
+                                 QStringLiteral("lrrr"));
     h += Row({QStringLiteral("Lower (FU1, Q1)"),
               row <= 1 ? QStringLiteral("origin") : Report_Number(row - 1, QString()), With_Unit(fu1, fu),
-              With_Unit(Input(*table, QStringLiteral("Q1")), gpm)});
+              With_Unit(Input(*table, QStringLiteral("Q1")), gpm)},
+             QString(), QStringLiteral("lrrr"));
     h += Row({QStringLiteral("Upper (FU2, Q2)"), Report_Number(row, QString()), With_Unit(fu2, fu),
-              With_Unit(Input(*table, QStringLiteral("Q2")), gpm)});
+              With_Unit(Input(*table, QStringLiteral("Q2")), gpm)},
+             QString(), QStringLiteral("lrrr"));
     h += QStringLiteral("</table>");
     h += QStringLiteral("<p>%1<br/>Qt = %2 = <b>%3</b></p>")
              .arg(Esc(table->Formula), Esc(Substituted(*table)), With_Unit(table->Result, gpm));
@@ -200,11 +218,12 @@ void Meter_Choice_Section(const Calculation_Record &r, QString &h)
             chosen = int(s.Result);
     }
     h += Table_Open + Header_Row({QStringLiteral("Row"), QStringLiteral("Size"), QStringLiteral("Make"),
-                                  QStringLiteral("Model"), QStringLiteral("Rating"), QStringLiteral("Q &le; rating")});
+                                  QStringLiteral("Model"), QStringLiteral("Rating"), QStringLiteral("Q &le; rating")},
+                                 QStringLiteral("rnllrl"));
     for (const Meter_Comparison_Row &m : r.Comparison.Rows) {
         h += Row({QString::number(m.Index), Esc(m.Size_Label), Esc(m.Make), Esc(m.Model),
                   With_Unit(m.Limit_Gpm, QStringLiteral("gpm")), Yes_No(m.Flow_Ok, QStringLiteral("pass"), QStringLiteral("fail"))},
-                 m.Index == chosen ? QStringLiteral("background-color:#fff4c2") : QString());
+                 m.Index == chosen ? QStringLiteral("background-color:#fff4c2; color:#1b2733") : QString(), QStringLiteral("rnllrl"));
     }
     if (r.Comparison.Rows.isEmpty())
         h += QStringLiteral("<tr><td colspan=\"6\"><i>The meter list holds no meters.</i></td></tr>");
@@ -236,10 +255,65 @@ QString Meter_Curve_Text(const Meter_List &meters, int index)
     return QStringLiteral("straight lines through %1, the last one continued").arg(points);
 }
 
+// A pressure detail as the calculation reads it, with the text typed when
+// that differs ("not given" for an empty field).
+QString Input_Value(const Loose_Value &value, const QString &unit)
+{
+    const QString typed = value.Text().trimmed();
+    if (typed.isEmpty())
+        return QStringLiteral("not given (0)");
+    const QString number = With_Unit(value.Number(), unit);
+    const QString plain = Report_Number(value.Number(), unit);
+    return typed == plain || typed == Report_Number(value.Number(), QString())
+               ? number
+               : QStringLiteral("%1 (typed &quot;%2&quot;)").arg(number, Esc(typed));
+}
+
+// The inputs of the pressure check, one per row, as the calculation used them.
+void Design_Inputs(const Sizing_Job &job, QString &h)
+{
+    const bool inside = job.Meter_Inside();
+    const QString s1 = inside ? QStringLiteral("main to curb box") : QStringLiteral("main to meter");
+    const QString s2 = inside ? QStringLiteral("curb box to meter") : QStringLiteral("meter to building");
+    const QString psi = QStringLiteral("psi"), ft = QStringLiteral("ft"), in = QStringLiteral("in");
+    struct Line {
+        QString label;
+        QString value;
+    };
+    const QList<Line> lines = {
+        {QStringLiteral("Minimum pressure at the water main"), Input_Value(job.Pressure_Min_Main, psi)},
+        {QStringLiteral("Elevation rise, water main to meter"), Input_Value(job.Elev_Main_Meter, ft)},
+        {QStringLiteral("Meter location"), Esc(job.Meter_Location)},
+        {QStringLiteral("Service lateral diameter, ") + s1, Input_Value(job.Dia_Service_1, in)},
+        {QStringLiteral("Service lateral length, ") + s1, Input_Value(job.Len_Main_CB, ft)},
+        {QStringLiteral("Service lateral C factor, ") + s1, Input_Value(job.C_Service_1, QString())},
+        {QStringLiteral("Service lateral diameter, ") + s2, Input_Value(job.Dia_Service_2, in)},
+        {QStringLiteral("Service lateral length, ") + s2, Input_Value(job.Len_CB_Meter, ft)},
+        {QStringLiteral("Service lateral C factor, ") + s2, Input_Value(job.C_Service_2, QString())},
+        {QStringLiteral("Elevation rise, meter to controlling fixture"), Input_Value(job.Elev_Meter_Fixture, ft)},
+        {QStringLiteral("Plumbing diameter after the meter"), Input_Value(job.Dia_Plumbing, in)},
+        {QStringLiteral("Plumbing length to the controlling fixture"), Input_Value(job.Len_Meter_Fixture, ft)},
+        {QStringLiteral("Length factor for fittings"), Input_Value(job.Len_Factor, QString())},
+        {QStringLiteral("Developed plumbing length (length &times; factor)"),
+         With_Unit(job.Len_Meter_Fixture.Number() * job.Len_Factor.Number(), ft)},
+        {QStringLiteral("Plumbing C factor"), Input_Value(job.C_Plumbing, QString())},
+        {QStringLiteral("Treatment devices loss"), Input_Value(job.Pressure_Treatment, psi)},
+        {QStringLiteral("Required pressure at the controlling fixture"), Input_Value(job.Pressure_Fixture, psi)},
+    };
+    h += QStringLiteral("<h3>Design inputs</h3>");
+    h += QString(Table_Open).replace(QStringLiteral("99%"), QStringLiteral("70%"))
+         + Header_Row({QStringLiteral("Input"), QStringLiteral("Value")}, QStringLiteral("lr"));
+    for (const Line &l : lines)
+        h += Row({l.label, l.value}, QString(), QStringLiteral("lr"));
+    h += QStringLiteral("</table>");
+}
+
 void Pressure_Section(const Calculation_Record &r, QString &h)
 {
     const Sizing_Job &job = r.State.Job;
     h += QStringLiteral("<h2>4. Pressure chain</h2>");
+    if (job.Use_Pressure)
+        Design_Inputs(job, h);
     if (!job.Pressure_Evaluated) {
         h += QStringLiteral("<p>No pressure evaluation: %1.</p>")
                  .arg(!job.Use_Pressure ? QStringLiteral("the job does not ask for one")
@@ -281,9 +355,9 @@ void Pressure_Section(const Calculation_Record &r, QString &h)
                     meter_row = int(Input(t, QStringLiteral("Meter row")));
             }
             h += QStringLiteral("<h3>Evaluation %1: meter %2</h3>").arg(evaluation).arg(Meter_Name(r.State.Meters, meter_row));
-            h += Table_Open + QStringLiteral("<tr style=\"background-color:#e8edf3\"><th align=\"left\" width=\"24%\">Term</th>"
-                                             "<th align=\"left\" width=\"56%\">Formula, with the numbers</th>"
-                                             "<th align=\"left\" width=\"20%\">Result</th></tr>");
+            h += Table_Open + Header_Row({QStringLiteral("Term"), QStringLiteral("Formula, with the numbers"),
+                                          QStringLiteral("Result")},
+                                         QStringLiteral("lln"));
             open = true;
         }
         QString numbers = QStringLiteral("= ") + Powers(Esc(Substituted(s)));
@@ -292,7 +366,8 @@ void Pressure_Section(const Calculation_Record &r, QString &h)
                           .arg(With_Unit(Input(s, QStringLiteral("Q")), QStringLiteral("gpm")),
                                Meter_Curve_Text(r.State.Meters, int(Input(s, QStringLiteral("Meter row")))));
         h += Row({Esc(s.Title), Powers(Esc(s.Formula)) + QStringLiteral("<br/>") + numbers,
-                  QStringLiteral("<b>%1 = %2</b>").arg(Esc(Symbol_Of(s)), With_Unit(s.Result, s.Unit))});
+                  QStringLiteral("<b>%1 = %2</b>").arg(Esc(Symbol_Of(s)), With_Unit(s.Result, s.Unit))},
+                 QString(), QStringLiteral("lln"));
     }
     close();
 }
@@ -382,11 +457,9 @@ QString Meter_Comparison_Html(const Calculation_Record &r)
         head << QStringLiteral("Lm psi") << QStringLiteral("Pa psi") << QStringLiteral("Pf psi")
              << QStringLiteral("Pressure");
     head << QString();
-    const QList<int> widths = pressure ? QList<int>{4, 12, 19, 9, 7, 8, 8, 8, 11, 14} : QList<int>{5, 15, 35, 15, 10, 20};
-    h += Table_Open + QStringLiteral("<tr style=\"background-color:#e8edf3\">");
-    for (int c = 0; c < head.size(); ++c)
-        h += QStringLiteral("<th align=\"left\" width=\"%1%\">%2</th>").arg(widths[c]).arg(head[c]);
-    h += QStringLiteral("</tr>");
+    // The columns take the width their content needs; the numbers stay whole.
+    const QString align = pressure ? QStringLiteral("rnlrlrrrll") : QStringLiteral("rnlrll");
+    h += Table_Open + Header_Row(head, align);
     for (const Meter_Comparison_Row &m : r.Comparison.Rows) {
         const bool smallest = m.Index == r.Comparison.Smallest_Passing;
         QStringList cells{QStringLiteral("#%1").arg(m.Index), Esc(m.Size_Label),
@@ -408,7 +481,7 @@ QString Meter_Comparison_Html(const Calculation_Record &r)
         if (m.Index == job.Meter_Index)
             marks << QStringLiteral("job's meter");
         cells << marks.join(QStringLiteral(", "));
-        h += Row(cells, smallest ? QStringLiteral("background-color:#dff3e4") : QString());
+        h += Row(cells, smallest ? QStringLiteral("background-color:#dff3e4; color:#1b2733") : QString(), align);
     }
     if (r.Comparison.Rows.isEmpty())
         h += QStringLiteral("<tr><td colspan=\"%1\"><i>The meter list holds no meters.</i></td></tr>").arg(head.size());
@@ -437,34 +510,32 @@ QString Profile_Table_Html(const Calculation_Record &r)
     if (r.Profile.isEmpty())
         return QStringLiteral("<p>No pressure evaluation for this job.</p>");
     QString h = Table_Open + Header_Row({QStringLiteral("Station"), QStringLiteral("Cause of the drop"),
-                                         QStringLiteral("Drop psi"), QStringLiteral("Pressure psi")});
+                                         QStringLiteral("Drop psi"), QStringLiteral("Pressure psi")},
+                                        QStringLiteral("llrr"));
     for (const Profile_Station &s : r.Profile) {
         h += Row({Esc(s.Name), Esc(s.Cause), s.Cause.isEmpty() ? QString() : Report_Number(s.Drop, QStringLiteral("psi")),
-                  Report_Number(s.Pressure, QStringLiteral("psi"))});
+                  Report_Number(s.Pressure, QStringLiteral("psi"))},
+                 QString(), QStringLiteral("llrr"));
     }
     h += Row({QStringLiteral("Required at the fixture"), QString(), QString(),
               Report_Number(r.State.Job.Pressure_Fixture.Number(), QStringLiteral("psi"))},
-             QStringLiteral("color:#c62828"));
+             QStringLiteral("color:#c62828"), QStringLiteral("llrr"));
     return h + QStringLiteral("</table>");
 }
 
-QString Engineering_Report_Html(const Calculation_Record &r, const QString &profile_image_name, int profile_width)
+namespace {
+
+QString Title_Block_Html(const Calculation_Record &r, const QDate &issued)
 {
     const Program_State &st = r.State;
     const Sizing_Job &job = st.Job;
-    QString h = QStringLiteral(
-        "<html><head><style>"
-        "body { font-family: 'DejaVu Sans', sans-serif; font-size: 9pt; }"
-        "h1 { font-size: 16pt; margin-bottom: 2pt; }"
-        "h2 { font-size: 12pt; margin-top: 14pt; margin-bottom: 4pt; color: #1f3a5f; }"
-        "h3 { font-size: 10pt; margin-top: 8pt; margin-bottom: 3pt; }"
-        "th { font-weight: bold; }"
-        "</style></head><body>");
-    h += QStringLiteral("<h1>Water Meter Sizing &mdash; Engineering Report</h1>");
+    QString h = QStringLiteral("<h1>Water Meter Sizing &mdash; Engineering Report</h1>");
     h += Table_Open;
     h += Row({QStringLiteral("<b>Location</b>"), Esc(job.Location), QStringLiteral("<b>Date</b>"),
               Short_Date_Text(job.Calc_Date)});
-    h += Row({QStringLiteral("<b>Calculated by</b>"), Esc(job.Calculated_By), QStringLiteral("<b>Program</b>"),
+    h += Row({QStringLiteral("<b>Calculated by</b>"), Esc(job.Calculated_By), QStringLiteral("<b>Date of issue</b>"),
+              Short_Date_Text(issued)});
+    h += Row({QStringLiteral("<b>Job file</b>"), Esc(Report_Project_Name(r)), QStringLiteral("<b>Program</b>"),
               QStringLiteral("Quorvel ") + Esc(st.Version)});
     h += Row({QStringLiteral("<b>Use</b>"),
               job.Use_Type == Use_Kind::Private ? QStringLiteral("private use fixtures") : QStringLiteral("public use fixtures"),
@@ -480,32 +551,116 @@ QString Engineering_Report_Html(const Calculation_Record &r, const QString &prof
               QStringLiteral("<b>Meter list</b>"),
               Esc(st.Meters.File_Name) + QStringLiteral(", ") + Date_Or_None(st.Meters.Date) + QStringLiteral(", ")
                   + Basis_Name(job)});
-    h += QStringLiteral("</table>");
+    return h + QStringLiteral("</table>");
+}
 
-    h += Calculation_Steps_Html(r);
+// Who prepared, checked and approved the report, each with a line to sign
+// and a date line, beside a box for the engineer's seal.
+QString Sign_Off_Html(const Calculation_Record &r)
+{
+    const QString blank = QStringLiteral("<br/><br/>");
+    QString roles = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\" "
+                                   "style=\"border-collapse:collapse; border-color:#888\" width=\"100%\">");
+    roles += Header_Row({QString(), QStringLiteral("Name"), QStringLiteral("Signature"), QStringLiteral("Date")},
+                        QStringLiteral("nlll"));
+    for (const QString &role : {QStringLiteral("Prepared by"), QStringLiteral("Checked by"), QStringLiteral("Approved by")}) {
+        const QString name = role == u"Prepared by" ? Esc(r.State.Job.Calculated_By) : QString();
+        roles += Row({QStringLiteral("<b>%1</b>").arg(role) + blank, name, QString(), QStringLiteral("____ / ____ / ______")},
+                     QString(), QStringLiteral("nlln"));
+    }
+    roles += QStringLiteral("</table>");
+    const QString seal = QStringLiteral(
+        "<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\" style=\"border-collapse:collapse; border-color:#888\" "
+        "width=\"100%\"><tr><td align=\"center\" valign=\"middle\"><br/><br/><br/>Professional seal<br/><br/><br/><br/>"
+        "</td></tr></table>");
+    return QStringLiteral("<table border=\"0\" cellspacing=\"0\" cellpadding=\"0\" width=\"99%\" "
+                          "style=\"margin-top:8px; margin-bottom:6px\"><tr>"
+                          "<td width=\"74%\" valign=\"top\">%1</td><td width=\"2%\"></td>"
+                          "<td width=\"24%\" valign=\"top\">%2</td></tr></table>")
+        .arg(roles, seal);
+}
 
-    // The picture and the comparison each take a page of their own; without
-    // a pressure evaluation both are short and follow on.
-    const QString new_page = r.Profile.isEmpty() ? QString() : QStringLiteral(" style=\"page-break-before: always\"");
-    h += QStringLiteral("<h2%1>6. Pressure profile</h2>").arg(new_page);
+QString Profile_Section_Html(const Calculation_Record &r, const QString &profile_image_name, int profile_width)
+{
+    QString h = QStringLiteral("<h2>6. Pressure profile</h2>");
     if (!r.Profile.isEmpty()) {
-        h += QStringLiteral("<p>The pressure from the water main to the controlling fixture, station by station, "
-                            "for %1; the dashed line is the required pressure.</p>")
-                 .arg(Meter_Name(st.Meters, job.Meter_Index));
         h += QStringLiteral("<p align=\"center\"><img src=\"%1\" width=\"%2\"/></p>")
                  .arg(Esc(profile_image_name))
                  .arg(profile_width);
+        h += QStringLiteral("<p>The pressure from the water main to the controlling fixture, station by station, "
+                            "for %1; the dashed line is the required pressure.</p>")
+                 .arg(Meter_Name(r.State.Meters, r.State.Job.Meter_Index));
     }
-    h += Profile_Table_Html(r);
+    return h + Profile_Table_Html(r);
+}
 
-    h += QStringLiteral("<h2%1>7. Every meter of the list</h2>").arg(new_page);
-    h += Meter_Comparison_Html(r);
+QString Assumptions_Html(const Calculation_Record &r)
+{
+    QString h = QStringLiteral("<h2>8. Assumptions and limits</h2><ul>");
+    const QStringList points = {
+        QStringLiteral("Demand: the fixture units are turned into a flow by straight-line interpolation between the "
+                       "two neighbouring rows of the demand table (%1), in its flushometer or flush tank column; the "
+                       "irrigation flow and the Note A flows are added as running at the same time. Fixture units "
+                       "beyond the table are not extrapolated.")
+            .arg(Esc(QFileInfo(r.State.File3).fileName())),
+        QStringLiteral("Meter: the first meter of the list whose rating holds the design flow. Its pressure loss is "
+                       "read from the three loss points of the meter list by straight lines from zero flow, the last "
+                       "line continued beyond the last point."),
+        QStringLiteral("Pipes: friction loss by the Hazen-Williams formula for cold water flowing full, with the "
+                       "internal diameters and C factors given. The service lateral carries the whole design flow, "
+                       "the building plumbing the design flow without irrigation. Fittings of the plumbing count "
+                       "only through the length factor; those of the service lateral are not counted unless they "
+                       "are included in its length."),
+        QStringLiteral("Pressure: the minimum main pressure is taken as steady at the tap; each 2.31 ft of elevation "
+                       "counts 1 psi; treatment devices (softeners, filters, backflow preventers) count as the one "
+                       "loss given. Velocity limits, surges and water hammer are not considered."),
+        QStringLiteral("Up-sizing: when the available pressure falls short and up-sizing is allowed, the next meter "
+                       "of the list is evaluated, at most twice; a job still short after that is reported as failing."),
+        QStringLiteral("Not covered: fire-protection flows, hot water systems, booster pumps, pressure-reducing "
+                       "valves and the highest pressure at the fixtures. The report supports the engineer's "
+                       "judgement and the utility's own requirements; it does not replace them."),
+    };
+    for (const QString &p : points)
+        h += QStringLiteral("<li>%1</li>").arg(p);
+    return h + QStringLiteral("</ul>");
+}
 
+} // namespace
+
+QString Report_Project_Name(const Calculation_Record &record)
+{
+    const QString name = QFileInfo(record.State.Job_File_Name).fileName();
+    return name.isEmpty() ? QStringLiteral("unsaved job") : name;
+}
+
+QString Engineering_Report_Html(const Calculation_Record &r, const QString &profile_image_name, int profile_width,
+                                const QDate &issued)
+{
+    const Sizing_Job &job = r.State.Job;
+    const QString head = QStringLiteral(
+        "<html><head><style>"
+        "body { font-family: 'DejaVu Sans', sans-serif; font-size: 9pt; }"
+        "h1 { font-size: 16pt; margin-bottom: 2pt; }"
+        "h2 { font-size: 12pt; margin-top: 14pt; margin-bottom: 4pt; color: #1f3a5f; }"
+        "h3 { font-size: 10pt; margin-top: 8pt; margin-bottom: 3pt; }"
+        "th { font-weight: bold; }"
+        "</style></head><body>");
+
+    // The report is its sections in print order, joined.
+    QStringList sections;
+    sections << Title_Block_Html(r, issued);
+    sections << Sign_Off_Html(r);
+    sections << Calculation_Steps_Html(r);
+    sections << Profile_Section_Html(r, profile_image_name, profile_width);
+    sections << QStringLiteral("<h2>7. Every meter of the list</h2>") + Meter_Comparison_Html(r);
+    sections << Assumptions_Html(r);
+    // Further sections go here, one line each, numbered on from 8:
+    //   sections << Demand_Methods_Html(r);
+    //   sections << Data_Sources_Html(r);
     if (!job.Note.isEmpty()) {
-        h += QStringLiteral("<h2>Note</h2><p>%1</p>")
-                 .arg(Esc(QString(job.Note).replace(QStringLiteral("\r\n"), QStringLiteral("\n")))
-                          .replace(u'\n', QStringLiteral("<br/>")));
+        sections << QStringLiteral("<h2>Note</h2><p>%1</p>")
+                        .arg(Esc(QString(job.Note).replace(QStringLiteral("\r\n"), QStringLiteral("\n")))
+                                 .replace(u'\n', QStringLiteral("<br/>")));
     }
-    h += QStringLiteral("</body></html>");
-    return h;
+    return head + sections.join(QString()) + QStringLiteral("</body></html>");
 }

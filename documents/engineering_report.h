@@ -6,6 +6,7 @@
 #include "pressure_profile.h"
 #include "program_state.h"
 
+#include <QDate>
 #include <QString>
 #include <QVector>
 
@@ -45,9 +46,15 @@ QString Meter_Comparison_Html(const Calculation_Record &record);
 // The pressure stations as an HTML table.
 QString Profile_Table_Html(const Calculation_Record &record);
 
-// The whole engineering report: title block, the calculation steps, the
-// pressure profile picture (an <img> of profile_image_name, which the
-// caller provides, profile_width pixels of 1/96 inch wide), the stations,
-// the comparison and the note.
+// The whole engineering report: title block with the date of issue, the
+// sign-off block and seal box, the calculation steps with the design inputs
+// of the pressure check, the pressure profile picture (an <img> of
+// profile_image_name, which the caller provides, profile_width pixels of
+// 1/96 inch wide), the stations, the comparison, the assumptions and limits
+// and the note. Every table starts with a <thead> row.
 QString Engineering_Report_Html(const Calculation_Record &record, const QString &profile_image_name,
-                                int profile_width = 640);
+                                int profile_width = 640, const QDate &issued = QDate::currentDate());
+
+// The job as the report's running header names it: the job file's name, or
+// "unsaved job".
+QString Report_Project_Name(const Calculation_Record &record);

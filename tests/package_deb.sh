@@ -48,7 +48,7 @@ grep -qx 'Icon=quorvel' "$work/root/usr/share/applications/quorvel.desktop" || f
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/io.example.Quorvel.metainfo.xml" || fail "metainfo not valid"
 MANWIDTH=80 man -l "$work/root/usr/share/man/man1/quorvel.1.gz" > "$work/man.txt" 2> "$work/man.err" || fail "man -l failed"
 [ ! -s "$work/man.err" ] || { cat "$work/man.err"; fail "man -l warns"; }
-for option in --calc --report --check-update --data-dir --meter-list --json --help --version; do
+for option in --calc --report --pdf --check-update --data-dir --meter-list --json --help --version; do
   grep -q -- "$option" "$work/man.txt" || fail "the manual page lacks $option"
 done
 grep -q 'EXIT STATUS' "$work/man.txt" || fail "the manual page lacks the exit statuses"

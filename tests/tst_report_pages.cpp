@@ -1,5 +1,6 @@
 #include "engineering_report.h"
 #include "job_file.h"
+#include "number_format.h"
 #include "program_state.h"
 #include "report_pages.h"
 
@@ -9,13 +10,16 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <unistd.h>
 
 namespace {
@@ -54,15 +58,28 @@ Run Quorvel(const QStringList &args, const QString &home)
     return r;
 }
 
-QString Pdf_Text(const QString &pdf)
+// The text a PDF reader extracts, of one page when page is given.
+QString Pdf_Text(const QString &pdf, int page = 0)
 {
+    QStringList args{QStringLiteral("-layout")};
+    if (page > 0)
+        args << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l") << QString::number(page);
     QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    p.start(QStringLiteral("pdftotext"), args << pdf << QStringLiteral("-"));
     if (!p.waitForFinished(60000) || p.exitCode() != 0)
         return QString();
-    // The typeset text uses ligatures ("fl" as one glyph); compatibility
-    // normalization spells them out again.
-    return QString::fromUtf8(p.readAllStandardOutput()).normalized(QString::NormalizationForm_KC);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The line of text holding what, empty when there is none.
+QString Line_With(const QString &text, const QString &what)
+{
+    const qsizetype at = text.indexOf(what);
+    if (at < 0)
+        return QString();
+    const qsizetype from = text.lastIndexOf(u'\n', at) + 1;
+    const qsizetype to = text.indexOf(u'\n', at);
+    return text.mid(from, (to < 0 ? text.size() : to) - from);
 }
 
 // The numbers with two decimals on a line, in order.
@@ -87,7 +104,8 @@ QString Section(const QString &text, const QString &from, const QString &to)
     return a < 0 ? QString() : text.mid(a, (b < 0 ? text.size() : b) - a);
 }
 
-Calculation_Record Sample_Record()
+// The sample job calculated, after change when given.
+Calculation_Record Sample_Record(const std::function<void(Program_State &)> &change = {})
 {
     Program_State state;
     Set_Program_Paths(state, Program_Folder());
@@ -95,8 +113,38 @@ Calculation_Record Sample_Record()
     Load_Tables(state);
     Reset_Job(state.Job, state.Settings, Reset_Kind::Startup, QDate(2026, 12, 9));
     Read_Job_File(state, Program_Folder() + QStringLiteral("/Sample.qvl"));
+    state.Job_File_Name = Program_Folder() + QStringLiteral("/Sample.qvl");
+    if (change)
+        change(state);
     const Calc_Outcome outcome = state.Calculate_Job();
     return Record_Calculation(state, outcome);
+}
+
+// The text of each page of the sample's PDF with a list of fifty meters.
+QStringList Long_Job_Pages(const QString &pdf)
+{
+    const Calculation_Record record = Sample_Record([](Program_State &state) {
+        const Meter_Entry base = state.Meters.Entries.first();
+        state.Meters.Entries.clear();
+        for (int k = 1; k <= Max_Table_Records; ++k) {
+            Meter_Entry m = base;
+            m.Size_Label = QStringLiteral("S%1").arg(k);
+            m.Make = QStringLiteral("Maker");
+            m.Model = QStringLiteral("Model-%1").arg(k);
+            m.Max_Flow = m.Max_Continuous_Flow = 2.0 * k;
+            for (int p = 0; p < 3; ++p) {
+                m.Loss_Point_Flow[p] = k * (p + 1.0);
+                m.Loss_Point_Loss[p] = 5.0 * (p + 1);
+            }
+            state.Meters.Entries << m;
+        }
+    });
+    QStringList pages;
+    if (!Write_Engineering_Pdf(record, pdf, nullptr))
+        return pages;
+    for (QString text; !(text = Pdf_Text(pdf, int(pages.size()) + 1)).isEmpty();)
+        pages << text;
+    return pages;
 }
 
 // Share of pixels that are not white.
@@ -116,6 +164,9 @@ class Test_Report_Pages : public QObject {
     Q_OBJECT
 
     QTemporaryDir home_;
+    QTemporaryDir out_;
+    QString sample_text_; // of --pdf on the sample
+    QStringList long_pages_; // the text of each page of a job with fifty meters
 
 private slots:
     void initTestCase()
@@ -128,6 +179,148 @@ private slots:
         probe.start(QStringLiteral("pdftotext"), {QStringLiteral("-v")});
         if (!probe.waitForFinished(10000) || probe.exitStatus() != QProcess::NormalExit)
             QFAIL("pdftotext (poppler-utils) is not installed");
+        const QString pdf = out_.filePath(QStringLiteral("sample.pdf"));
+        const Run made = Quorvel({QStringLiteral("--pdf"), Program_Folder() + QStringLiteral("/Sample.qvl"),
+                                  QStringLiteral("-o"), pdf},
+                                 home_.path());
+        QCOMPARE(made.status, 0);
+        sample_text_ = Pdf_Text(pdf);
+    }
+
+    // What a reviewer looks for on the sample's pages: page numbers, the
+    // sign-off block, the date of issue, and every design input of the
+    // pressure check on one line with the value the calculation used.
+    void Reviewer_Pages_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("value");
+        const Sizing_Job job = Sample_Record().State.Job;
+        QCOMPARE(job.Meter_Location, QStringLiteral("Inside"));
+        const auto row = [](const char *name, const QString &label, const QString &value) {
+            QTest::newRow(name) << label << value;
+        };
+        const auto input = [&](const char *label, const Loose_Value &v, const char *unit) {
+            const QString n = Report_Number(v.Number(), QLatin1String(unit));
+            row(label, QLatin1String(label), *unit ? n + u' ' + QLatin1String(unit) : n);
+        };
+        const QString date_line = QStringLiteral("____ / ____ / ______");
+        row("page number", QStringLiteral("Page 1 of "), QStringLiteral("Quorvel"));
+        row("prepared by", QStringLiteral("Prepared by"), job.Calculated_By);
+        row("checked by", QStringLiteral("Checked by"), date_line);
+        row("approved by", QStringLiteral("Approved by"), date_line);
+        row("seal", QStringLiteral("Professional seal"), QString());
+        row("date of issue", QStringLiteral("Date of issue"), Short_Date_Text(QDate::currentDate()));
+        row("assumptions", QStringLiteral("8. Assumptions and limits"), QString());
+        row("ligature-free", QStringLiteral("flow"), QString());
+        input("Minimum pressure at the water main", job.Pressure_Min_Main, "psi");
+        input("Elevation rise, water main to meter", job.Elev_Main_Meter, "ft");
+        row("meter location", QStringLiteral("Meter location"), job.Meter_Location);
+        input("Service lateral diameter, main to curb box", job.Dia_Service_1, "in");
+        input("Service lateral length, main to curb box", job.Len_Main_CB, "ft");
+        input("Service lateral C factor, main to curb box", job.C_Service_1, "");
+        input("Service lateral diameter, curb box to meter", job.Dia_Service_2, "in");
+        input("Service lateral length, curb box to meter", job.Len_CB_Meter, "ft");
+        input("Service lateral C factor, curb box to meter", job.C_Service_2, "");
+        input("Elevation rise, meter to controlling fixture", job.Elev_Meter_Fixture, "ft");
+        input("Plumbing diameter after the meter", job.Dia_Plumbing, "in");
+        input("Plumbing length to the controlling fixture", job.Len_Meter_Fixture, "ft");
+        input("Length factor for fittings", job.Len_Factor, "");
+        input("Plumbing C factor", job.C_Plumbing, "");
+        input("Treatment devices loss", job.Pressure_Treatment, "psi");
+        input("Required pressure at the controlling fixture", job.Pressure_Fixture, "psi");
+    }
+    void Reviewer_Pages()
+    {
+        QFETCH(QString, label);
+        QFETCH(QString, value);
+        const QString line = Line_With(sample_text_, label);
+        QVERIFY2(!line.isEmpty(), qPrintable(label));
+        QVERIFY2(line.contains(value), qPrintable(line));
+        static const QRegularExpression ligature(QStringLiteral("[\\x{FB00}-\\x{FB06}]"));
+        QVERIFY(!sample_text_.contains(ligature));
+    }
+
+    // A job whose tables run over several pages (fifty meters): every page
+    // with rows of a table starts them under its header, each row lies whole
+    // on one page (its model, on the row's last line, beside its number),
+    // every row is there once, and each page has its number and, after the
+    // first, the running header.
+    void Long_Tables_data()
+    {
+        QTest::addColumn<QString>("row"); // a row's first line, capturing its number
+        QTest::addColumn<QString>("header");
+        QTest::newRow("meter choice") << QStringLiteral("(?:^|\\n) *(\\d+) +S\\1 ") << QStringLiteral("Q \u2264 rating");
+        QTest::newRow("comparison") << QStringLiteral("(?:^|\\n) *#(\\d+) +S\\1 ") << QStringLiteral("Rating gpm");
+    }
+    void Long_Tables()
+    {
+        QFETCH(QString, row);
+        QFETCH(QString, header);
+        if (long_pages_.isEmpty())
+            long_pages_ = Long_Job_Pages(out_.filePath(QStringLiteral("long.pdf")));
+        const QStringList &pages = long_pages_;
+        QVERIFY(pages.size() >= 4);
+        const QRegularExpression first_line(row);
+        QMap<int, int> page_of; // row number -> page
+        QSet<int> table_pages;
+        for (int p = 0; p < pages.size(); ++p) {
+            QVERIFY2(pages[p].contains(QStringLiteral("Page %1 of %2").arg(p + 1).arg(pages.size())), qPrintable(pages[p]));
+            if (p > 0)
+                QVERIFY(Line_With(pages[p], QStringLiteral("Sample.qvl")).contains(QStringLiteral("Riverside")));
+            for (auto it = first_line.globalMatch(pages[p]); it.hasNext();) {
+                const QRegularExpressionMatch m = it.next();
+                const int k = m.captured(1).toInt();
+                QVERIFY2(!page_of.contains(k), qPrintable(QStringLiteral("row %1 twice").arg(k)));
+                page_of[k] = p;
+                table_pages << p;
+                QVERIFY2(pages[p].indexOf(header) >= 0 && pages[p].indexOf(header) < m.capturedStart(),
+                         qPrintable(QStringLiteral("page %1: row %2 without the header above").arg(p + 1).arg(k)));
+                QVERIFY2(pages[p].contains(QRegularExpression(QStringLiteral("Model-%1\\b").arg(k))),
+                         qPrintable(QStringLiteral("row %1 split from its model").arg(k)));
+            }
+        }
+        QCOMPARE(page_of.size(), Max_Table_Records);
+        QCOMPARE(page_of.firstKey(), 1);
+        QCOMPARE(page_of.lastKey(), Max_Table_Records);
+        QVERIFY(table_pages.size() >= 2);
+    }
+
+    // --pdf exits 0 whenever it wrote the PDF, for a job that fails its
+    // pressure check too, and 2 when it wrote none.
+    void Pdf_Exit_Status_data()
+    {
+        QTest::addColumn<QByteArray>("required"); // the required pressure's line; empty: the sample's
+        QTest::addColumn<bool>("folder_exists");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("holds");
+        QTest::newRow("passes") << QByteArray() << true << 0 << QStringLiteral("meets the required");
+        QTest::newRow("fails its pressure check") << QByteArray("\"48\"") << true << 0 << QStringLiteral("[Fail]");
+        QTest::newRow("output folder missing") << QByteArray() << false << 2 << QString();
+    }
+    void Pdf_Exit_Status()
+    {
+        QFETCH(QByteArray, required);
+        QFETCH(bool, folder_exists);
+        QFETCH(int, status);
+        QFETCH(QString, holds);
+        QTemporaryDir dir;
+        QFile sample(Program_Folder() + QStringLiteral("/Sample.qvl"));
+        QVERIFY(sample.open(QIODevice::ReadOnly));
+        QList<QByteArray> lines = sample.readAll().split('\n');
+        QCOMPARE(lines.value(62), QByteArray("\"30\"\r")); // the required pressure
+        if (!required.isEmpty())
+            lines[62] = required + '\r';
+        const QString job = dir.filePath(QStringLiteral("job.qvl"));
+        QFile out(job);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(lines.join('\n'));
+        out.close();
+        const QString pdf = dir.filePath(folder_exists ? QStringLiteral("job.pdf") : QStringLiteral("none/job.pdf"));
+        const Run r = Quorvel({QStringLiteral("--pdf"), job, QStringLiteral("-o"), pdf}, home_.path());
+        QVERIFY2(r.status == status, r.err.constData());
+        QCOMPARE(QFile::exists(pdf), status == 0);
+        if (!holds.isEmpty())
+            QVERIFY(Pdf_Text(pdf).contains(holds));
     }
 
     // --pdf on the sample: every number of the typeset report is the one
