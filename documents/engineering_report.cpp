@@ -483,6 +483,7 @@ QString Engineering_Report_Html(const Calculation_Record &r, const QString &prof
     h += QStringLiteral("</table>");
 
     h += Calculation_Steps_Html(r);
+    h += Demand_Methods_Html(r);
 
     // The picture and the comparison each take a page of their own; without
     // a pressure evaluation both are short and follow on.

@@ -45,6 +45,11 @@ QString Meter_Comparison_Html(const Calculation_Record &record);
 // The pressure stations as an HTML table.
 QString Profile_Table_Html(const Calculation_Record &record);
 
+// The two demand methods side by side, the Water Demand Calculator's inputs
+// per fixture type, its statistics, the procedure and why, the additions
+// and the rows it does not cover (report_demand.cpp).
+QString Demand_Methods_Html(const Calculation_Record &record);
+
 // The whole engineering report: title block, the calculation steps, the
 // pressure profile picture (an <img> of profile_image_name, which the
 // caller provides, profile_width pixels of 1/96 inch wide), the stations,
