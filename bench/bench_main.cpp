@@ -159,7 +159,10 @@ void Wdc_Exact_Largest(benchmark::State &bench)
     const auto smallest = std::min_element(data.Types.cbegin(), data.Types.cend(), [](const auto &a, const auto &b) {
         return (a.Has_Probability ? a.P : 2.0) < (b.Has_Probability ? b.P : 2.0);
     });
-    QVector<Wdc_Term> terms{{std::ceil(Wdc_Exact_Below / smallest->P) - 1, smallest->P, smallest->Q}};
+    double most = std::ceil(Wdc_Exact_Below / smallest->P);
+    while (most * smallest->P >= Wdc_Exact_Below)
+        --most;
+    QVector<Wdc_Term> terms{{most, smallest->P, smallest->Q}};
     if (bench.range(0) == 1) { // four houses (H 1.1) and dishwashers up to H 1.245
         const Program_State house = House_State(4);
         terms = {{29, smallest->P, smallest->Q}};
