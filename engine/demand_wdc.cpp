@@ -45,12 +45,18 @@ std::vector<double> Binomial(double n, double p, long long most_terms)
         b.back() = 1;
         return b;
     }
-    const double log_p = std::log(p), log_q = std::log1p(-p), log_n = std::lgamma(n + 1);
     const double mode = std::floor((n + 1) * p);
+    const double first = std::exp(n * std::log1p(-p));
+    // Each term from the one before; when the first underflows, each from logarithms.
+    const double ratio = p / (1 - p);
+    const double log_p = std::log(p), log_q = std::log1p(-p), log_n = std::lgamma(n + 1);
+    double term = first;
     for (double j = 0; j <= n; ++j) {
         if (j + 1 > double(most_terms))
             return {};
-        const double term = std::exp(log_n - std::lgamma(j + 1) - std::lgamma(n - j + 1) + j * log_p + (n - j) * log_q);
+        if (j > 0)
+            term = first > 0 ? term * (n - j + 1) / j * ratio
+                             : std::exp(log_n - std::lgamma(j + 1) - std::lgamma(n - j + 1) + j * log_p + (n - j) * log_q);
         if (j > mode && term < Tail_Dropped)
             break;
         b.push_back(term);
@@ -67,7 +73,9 @@ QString Fixed(double value, int decimals)
 
 const Wdc_Row_Map *Wdc_Table::Row_For(const QString &code_description) const
 {
-    const QString key = Trimmed_Right(code_description);
+    QStringView key(code_description);
+    while (!key.isEmpty() && key.back().isSpace())
+        key.chop(1);
     for (const Wdc_Row_Map &row : Rows) {
         if (row.Code_Description == key)
             return &row;
@@ -157,21 +165,45 @@ double Wdc_Exact_Q99(const QVector<Wdc_Term> &terms)
             return std::nan("");
     }
 
+    // Narrow types first: the distribution grows as late as it can.
+    std::sort(parts.begin(), parts.end(), [](const Part &a, const Part &b) {
+        return (long long)(a.Pmf.size() - 1) * a.Units < (long long)(b.Pmf.size() - 1) * b.Units;
+    });
+    // The distribution on the grid. While most grid points are empty the
+    // points it holds are listed and only those are visited; once it is
+    // dense every point up to the highest reached is.
     std::vector<double> dist(std::size_t(size), 0.0), next(std::size_t(size), 0.0);
+    std::vector<long long> held{0}, next_held;
+    held.reserve(64);
+    next_held.reserve(64);
+    bool dense = false;
     dist[0] = 1;
     long long top = 0; // highest grid point reached so far
     for (const Part &part : parts) {
-        const long long reach = top + (long long)(part.Pmf.size() - 1) * part.Units;
-        std::fill(next.begin(), next.begin() + reach + 1, 0.0);
-        for (long long i = 0; i <= top; ++i) {
+        const auto spread = [&](long long i) {
             const double here = dist[std::size_t(i)];
             if (here == 0)
-                continue;
-            for (std::size_t j = 0; j < part.Pmf.size(); ++j)
-                next[std::size_t(i + (long long)j * part.Units)] += here * part.Pmf[j];
+                return;
+            dist[std::size_t(i)] = 0;
+            for (std::size_t j = 0; j < part.Pmf.size(); ++j) {
+                const std::size_t at = std::size_t(i + (long long)j * part.Units);
+                if (!dense && next[at] == 0)
+                    next_held.push_back(static_cast<long long>(at));
+                next[at] += here * part.Pmf[j];
+            }
+        };
+        next_held.clear();
+        if (dense) {
+            for (long long i = 0; i <= top; ++i)
+                spread(i);
+        } else {
+            for (const long long i : held)
+                spread(i);
         }
         std::swap(dist, next);
-        top = reach;
+        std::swap(held, next_held);
+        top += (long long)(part.Pmf.size() - 1) * part.Units;
+        dense = dense || held.size() * 4 > std::size_t(top + 1);
     }
     const double busy = 1 - dist[0];
     if (!(busy > 0))
@@ -235,6 +267,8 @@ Wdc_Demand Wdc_Job_Demand(const Sizing_Job &job, const Fixture_Table &private_ta
     std::vector<double> counts(std::size_t(wdc.Types.size()), 0.0);
     const int rows = std::min(private_table.Row_Count(), Grid_Rows);
     for (int r = 0; r < rows; ++r) {
+        if (job.Fixture_Count[r].isEmpty())
+            continue;
         const double typed = Leading_Number(job.Fixture_Count[r]);
         if (!(typed >= 1))
             continue;
@@ -259,6 +293,8 @@ Wdc_Demand Wdc_Job_Demand(const Sizing_Job &job, const Fixture_Table &private_ta
         }
     }
     QVector<Wdc_Term> terms;
+    terms.reserve(wdc.Types.size());
+    d.Types.reserve(wdc.Types.size());
     for (int k = 0; k < wdc.Types.size(); ++k) {
         if (counts[std::size_t(k)] > 0) {
             d.Types.append({k, counts[std::size_t(k)]});
