@@ -49,7 +49,8 @@ std::vector<double> Binomial(double n, double p, long long most_terms)
     const double first = std::exp(n * std::log1p(-p));
     // Each term from the one before; when the first underflows, each from logarithms.
     const double ratio = p / (1 - p);
-    const double log_p = std::log(p), log_q = std::log1p(-p), log_n = std::lgamma(n + 1);
+    const double log_p = first > 0 ? 0 : std::log(p), log_q = first > 0 ? 0 : std::log1p(-p);
+    const double log_n = first > 0 ? 0 : std::lgamma(n + 1);
     double term = first;
     for (double j = 0; j <= n; ++j) {
         if (j + 1 > double(most_terms))
