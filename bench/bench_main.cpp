@@ -1,6 +1,8 @@
 // Timing of the sizing engine: one Calculate with pressure evaluation and
-// up-sizing, without and with its steps recorded, and the loading of every
-// shipped table from the program folder.
+// up-sizing, without and with its steps recorded, a house by one and by
+// both demand methods, the Water Demand Calculator's exact procedure at its
+// largest and on 1,000 dwellings, and the loading of every shipped table
+// from the program folder.
 #include "calculate.h"
 #include "program_state.h"
 
@@ -12,6 +14,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <sys/resource.h>
 
@@ -83,6 +87,117 @@ void Calculate_With_Pressure_And_Trace(benchmark::State &bench)
     Calculate_Pressure_Job(bench, true);
 }
 BENCHMARK(Calculate_With_Pressure_And_Trace);
+
+// A private job of the shipped tables: per dwelling 2 bathroom groups, a
+// tank toilet, a lavatory, a kitchen sink and a clothes washer (2 tub/
+// showers, 3 lavatories, 3 toilets, a sink, a washer), with the pressure
+// details of the job above.
+Program_State House_State(int dwellings)
+{
+    Program_State state = Loaded_State();
+    Sizing_Job &job = state.Job;
+    job.Use_Type = Use_Kind::Private;
+    state.Refresh_Grid();
+    const std::pair<const char *, int> rows[] = {{"Bathroom group - flush tank", 2}, {"Water closet - flush tank", 1},
+                                                 {"Lavatory - faucet", 1}, {"Kitchen sink - faucet", 1},
+                                                 {"Washing machine (8 lb) - automatic", 1}};
+    for (int r = 0; r < state.Table1.Row_Count(); ++r)
+        for (const auto &[code, each] : rows)
+            if (state.Table1.Rows[r].Code_Description.trimmed() == QLatin1String(code))
+                job.Fixture_Count[r] = QString::number(each * dwellings);
+    job.Use_Pressure = true;
+    job.Pressure_Min_Main = QStringLiteral("55");
+    job.Elev_Main_Meter = QStringLiteral("3");
+    job.Dia_Service_1 = job.Dia_Service_2 = QStringLiteral("0.995");
+    job.Len_Main_CB = QStringLiteral("40");
+    job.Len_CB_Meter = QStringLiteral("15");
+    job.Dia_Plumbing = QStringLiteral("1.055");
+    job.Len_Meter_Fixture = QStringLiteral("120");
+    job.Elev_Meter_Fixture = QStringLiteral("25");
+    job.Pressure_Fixture = QStringLiteral("25");
+    return state;
+}
+
+// Calculate of a one-dwelling house: Hunter's method alone (no demand data,
+// as before the second method), then both methods side by side (the
+// program's Calculate). The second should stay within twice the first.
+void Calculate_House(benchmark::State &bench, bool both)
+{
+    Program_State state = House_State(1);
+    if (state.Demand_Data.Empty()) {
+        bench.SkipWithError("shipped demand data not found beside the benchmark");
+        return;
+    }
+    for (auto _ : bench) {
+        Calc_Outcome out = Calculate(state.Job, state.Table1, state.Table2, state.Table3, state.Meters, false, false,
+                                     both ? &state.Demand_Data : nullptr);
+        benchmark::DoNotOptimize(out);
+    }
+    bench.counters["design_gpm"] = state.Job.Design_Flow;
+}
+void Calculate_House_Hunter_Only(benchmark::State &bench)
+{
+    Calculate_House(bench, false);
+}
+BENCHMARK(Calculate_House_Hunter_Only);
+void Calculate_House_Both_Methods(benchmark::State &bench)
+{
+    Calculate_House(bench, true);
+}
+BENCHMARK(Calculate_House_Both_Methods);
+
+// The exact procedure on the largest job it meets: H just under its limit
+// with the most fixtures the shipped probabilities allow (all of the type
+// with the smallest p), and a mixed job of the same H on a finer grid.
+void Wdc_Exact_Largest(benchmark::State &bench)
+{
+    const Wdc_Table data = Loaded_State().Demand_Data;
+    if (data.Empty()) {
+        bench.SkipWithError("shipped demand data not found beside the benchmark");
+        return;
+    }
+    const auto smallest = std::min_element(data.Types.cbegin(), data.Types.cend(), [](const auto &a, const auto &b) {
+        return (a.Has_Probability ? a.P : 2.0) < (b.Has_Probability ? b.P : 2.0);
+    });
+    double most = std::ceil(Wdc_Exact_Below / smallest->P);
+    while (most * smallest->P >= Wdc_Exact_Below)
+        --most;
+    QVector<Wdc_Term> terms{{most, smallest->P, smallest->Q}};
+    if (bench.range(0) == 1) { // four houses (H 1.1) and dishwashers up to H 1.245
+        const Program_State house = House_State(4);
+        terms = {{29, smallest->P, smallest->Q}};
+        for (const Wdc_Type_Count &t : Wdc_Job_Demand(house.Job, house.Table1, data).Types)
+            terms.append({t.Count, data.Types[t.Type].P, data.Types[t.Type].Q});
+    }
+    Wdc_Statistics s;
+    for (auto _ : bench) {
+        s = Wdc_Peak_Flow(terms);
+        benchmark::DoNotOptimize(s);
+    }
+    double fixtures = 0;
+    for (const Wdc_Term &t : terms)
+        fixtures += t.Count;
+    bench.counters["fixtures"] = fixtures;
+    bench.counters["H"] = s.H;
+    bench.counters["exact"] = s.Procedure == Wdc_Procedure::Exact;
+    bench.counters["q99_gpm"] = s.Q99;
+}
+BENCHMARK(Wdc_Exact_Largest)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The method on a 1,000-dwelling job of the house above: the rows mapped to
+// fixture types, the statistics and the 99th percentile.
+void Wdc_Thousand_Dwellings(benchmark::State &bench)
+{
+    const Program_State state = House_State(1000);
+    Wdc_Demand d;
+    for (auto _ : bench) {
+        d = Wdc_Job_Demand(state.Job, state.Table1, state.Demand_Data);
+        benchmark::DoNotOptimize(d);
+    }
+    bench.counters["H"] = d.Stats.H;
+    bench.counters["design_gpm"] = d.Design_Flow;
+}
+BENCHMARK(Wdc_Thousand_Dwellings)->Unit(benchmark::kMicrosecond);
 
 void Load_All_Shipped_Tables(benchmark::State &bench)
 {

@@ -5,6 +5,7 @@
 #include "meter_comparison.h"
 #include "program_state.h"
 #include "report.h"
+#include "report_demand.h"
 #include "settings_store.h"
 #include "text_codec.h"
 #include "update_commands.h"
@@ -29,7 +30,7 @@ const char *const Usage_Text =
     "  Quorvel [[--] JOB.qvl]\n"
     "      Start the window, opening JOB.qvl when given (after --, a name may\n"
     "      begin with -). Any option not listed here is a usage error.\n"
-    "  Quorvel --calc [--data-dir DIR] [--meter-list FILE] [--json] JOB.qvl...\n"
+    "  Quorvel --calc [--data-dir DIR] [--meter-list FILE] [--method M] [--json] JOB.qvl...\n"
     "      Size each job without a window and print, for each job:\n"
     "        Job: <path as given>\n"
     "        Fixture Units: <text>\n"
@@ -38,7 +39,8 @@ const char *const Usage_Text =
     "        Pressure at Fixture: <text>\n"
     "        Message: <text>          (one line per message of the sizing)\n"
     "      followed by an empty line. --json prints one JSON array instead, one\n"
-    "      object per job, with the texts, the numeric results and the messages.\n"
+    "      object per job, with the texts, the numeric results and the messages,\n"
+    "      and both demand methods side by side (\"demand_methods\").\n"
     "  Quorvel --report JOB.qvl [--data-dir DIR] [--meter-list FILE] [-o FILE]\n"
     "      Write the calculation report of the job to FILE or to standard output;\n"
     "      the messages of the sizing go to standard error.\n"
@@ -70,6 +72,9 @@ const char *const Usage_Text =
     "                      chosen in the settings when they hold a complete configuration\n"
     "                      of this version, else AWWA-Standard.mtr.\n"
     "  --json              JSON output for --calc.\n"
+    "  --method hunter|wdc Size by Hunter's fixture units or by the Water Demand\n"
+    "                      Calculator (dwellings), whatever the job file says\n"
+    "                      (--calc, --report, --pdf).\n"
     "  -o FILE             Write the report to FILE (--report, --pdf).\n"
     "\n"
     "Exit status of --calc and --report: 0 when every job was sized; 1 when a job\n"
@@ -89,6 +94,7 @@ struct Arguments {
     QString meter_list;
     QString output;
     bool json = false;
+    QString method; // "hunter", "wdc" or empty: the job's own choice
     QStringList jobs;
     QString error;
 };
@@ -129,6 +135,10 @@ Arguments Parse(const QStringList &args)
             a.json = true;
         } else if (arg == u"--data-dir") {
             a.data_dir = value(arg);
+        } else if (arg == u"--method") {
+            a.method = value(arg);
+            if (a.error.isEmpty() && a.method != u"hunter" && a.method != u"wdc")
+                a.error = QStringLiteral("--method takes hunter or wdc");
         } else if (arg == u"--meter-list") {
             a.meter_list = value(arg);
         } else if (arg == u"-o" || arg == u"--output") {
@@ -280,12 +290,77 @@ QJsonObject Job_Object(const QString &path, const Program_State &state, const QS
     return o;
 }
 
+// --method over the job file's choice.
+void Apply_Method(Sizing_Job &job, const QString &method)
+{
+    if (method == u"hunter")
+        job.Demand_Method = Demand_Kind::Hunter;
+    else if (method == u"wdc")
+        job.Demand_Method = Demand_Kind::Wdc;
+}
+
+// Both demand methods side by side: the one that sized the job and the
+// other for comparison; the Water Demand Calculator's inputs and statistics
+// as its steps recorded them.
+QJsonArray Demand_Methods_Json(const Program_State &state, const Calc_Outcome &outcome)
+{
+    const Demand_Methods &m = outcome.Methods;
+    const auto method = [&](const char *name, const Method_Sizing &s, bool sizes) {
+        const bool flow = s.Applies && !s.Flow_Oops;
+        const bool meter = flow && s.Meter_Index > 0;
+        QJsonObject o;
+        o.insert(QStringLiteral("method"), QLatin1String(name));
+        o.insert(QStringLiteral("applies"), s.Applies);
+        o.insert(QStringLiteral("sizes_job"), sizes);
+        if (!s.Applies)
+            o.insert(QStringLiteral("why_not"), s.Why_Not);
+        o.insert(QStringLiteral("design_flow_gpm"), Number_Or_Null(flow, s.Design_Flow));
+        o.insert(QStringLiteral("meter_index"), meter ? QJsonValue(s.Meter_Index) : QJsonValue());
+        o.insert(QStringLiteral("meter_size_text"), flow ? QJsonValue(s.Meter_Size_Text) : QJsonValue());
+        o.insert(QStringLiteral("pressure_at_fixture_psi"), Number_Or_Null(meter && s.Pressure_Evaluated, s.Pressure_At_Fixture));
+        return o;
+    };
+    QJsonObject wdc = method("wdc", m.Wdc, state.Job.Sized_By_Wdc);
+    const Wdc_Steps w = Wdc_Steps_Of(outcome.Trace);
+    if (w.Present) {
+        wdc.insert(QStringLiteral("q99_gpm"), w.Q99.Result);
+        wdc.insert(QStringLiteral("mean_gpm"), w.Moments.Inputs[0]);
+        wdc.insert(QStringLiteral("variance_gpm2"), w.Moments.Inputs[1]);
+        wdc.insert(QStringLiteral("p0"), w.Moments.Inputs[2]);
+        wdc.insert(QStringLiteral("hunter_number"), w.Moments.Result);
+        wdc.insert(QStringLiteral("procedure"), Wdc_Procedure_Name(w.Procedure()));
+        QJsonArray fixtures;
+        for (const Trace_Step &t : w.Types)
+            fixtures.append(QJsonObject{{QStringLiteral("name"), Wdc_Type_Name(state.Demand_Data, t.Inputs[0])},
+                                        {QStringLiteral("count"), t.Inputs[1]},
+                                        {QStringLiteral("p"), t.Inputs[2]},
+                                        {QStringLiteral("q_gpm"), t.Inputs[3]}});
+        wdc.insert(QStringLiteral("fixtures"), fixtures);
+        QJsonArray uncovered;
+        for (const Trace_Step &u : w.Uncovered) {
+            const int row = int(u.Inputs[0]);
+            const Fixture_Table &table = state.Table1;
+            uncovered.append(QJsonObject{
+                {QStringLiteral("row"), row},
+                {QStringLiteral("fixture"), row >= 1 && row <= table.Row_Count()
+                                                ? table.Rows[row - 1].Code_Description.trimmed()
+                                                : QString()},
+                {QStringLiteral("count"), u.Inputs[1]},
+                {QStringLiteral("flow_gpm"), u.Result}});
+        }
+        wdc.insert(QStringLiteral("uncovered_rows"), uncovered);
+        wdc.insert(QStringLiteral("uncovered_flow_gpm"), w.Design.Inputs[1]);
+    }
+    return QJsonArray{method("hunter", m.Hunter, !state.Job.Sized_By_Wdc), wdc};
+}
+
 // Reads and sizes one job in a copy of the prepared state, recording the
-// steps in trace when record_trace is set. False when the file could not be
-// opened (error says why).
+// steps in trace when record_trace is set; method ("hunter", "wdc") over
+// the job's own choice when given. False when the file could not be opened
+// (error says why).
 bool Size_Job(const Program_State &prepared, const QString &path, Program_State &state, QStringList &messages,
               QString &error, bool record_trace, QVector<Trace_Step> &trace, Calc_Outcome *calculated = nullptr,
-              QStringList *read_messages = nullptr)
+              QStringList *read_messages = nullptr, const QString &method = QString())
 {
     state = prepared;
     const QFileInfo info(path);
@@ -303,6 +378,7 @@ bool Size_Job(const Program_State &prepared, const QString &path, Program_State 
         return false;
     }
     messages = read.Messages;
+    Apply_Method(state.Job, method);
     const Calc_Outcome outcome = state.Calculate_Job(record_trace);
     messages += outcome.Messages;
     trace = outcome.Trace;
@@ -324,7 +400,8 @@ int Run_Calc(const Arguments &a, const Program_State &prepared, FILE *out, FILE 
         QStringList messages;
         QString error;
         QVector<Trace_Step> trace;
-        if (!Size_Job(prepared, path, state, messages, error, a.json, trace)) {
+        Calc_Outcome outcome;
+        if (!Size_Job(prepared, path, state, messages, error, a.json, trace, &outcome, nullptr, a.method)) {
             Print(err, QStringLiteral("Quorvel: %1\n").arg(error));
             status = Usage_Or_File_Error;
             if (a.json) {
@@ -340,9 +417,10 @@ int Run_Calc(const Arguments &a, const Program_State &prepared, FILE *out, FILE 
         if (Ended_Unsized(state.Job) && status == Sized)
             status = Not_Sized;
         if (a.json) {
+            QJsonObject o = Job_Object(path, state, messages, trace);
+            o.insert(QStringLiteral("demand_methods"), Demand_Methods_Json(state, outcome));
             Print(out, (first ? QStringLiteral("\n") : QStringLiteral(",\n"))
-                           + QString::fromUtf8(QJsonDocument(Job_Object(path, state, messages, trace))
-                                                   .toJson(QJsonDocument::Compact)));
+                           + QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
         } else {
             QString text = QStringLiteral("Job: %1\nFixture Units: %2\nMax. Design Flow: %3\nMeter Size: %4\n"
                                           "Pressure at Fixture: %5\n")
@@ -375,6 +453,7 @@ int Run_Report(const Arguments &a, const Program_State &prepared, FILE *out, FIL
                        .arg(path, read.Error.isEmpty() ? QString() : QStringLiteral(": ") + read.Error));
         return Usage_Or_File_Error;
     }
+    Apply_Method(state.Job, a.method);
     Calc_Outcome outcome;
     const QByteArray report = Encode_1252(Report_Text(state, &outcome));
     for (const QString &m : read.Messages + outcome.Messages)
@@ -408,7 +487,7 @@ int Run_Pdf(const Arguments &a, const Program_State &prepared, const Pdf_Writer 
     Calc_Outcome outcome;
     QStringList read_messages;
     // Calculate runs once here; the report reads that outcome and recomputes nothing.
-    if (!Size_Job(prepared, path, state, messages, error, true, trace, &outcome, &read_messages)) {
+    if (!Size_Job(prepared, path, state, messages, error, true, trace, &outcome, &read_messages, a.method)) {
         Print(err, QStringLiteral("Quorvel: %1\n").arg(error));
         return Usage_Or_File_Error;
     }

@@ -22,7 +22,7 @@ struct Step_Description {
     const char *Unit;
 };
 
-constexpr std::array<Step_Description, 13> Descriptions{{
+constexpr std::array<Step_Description, 18> Descriptions{{
     {Step_Key::Fixture_Row, "fixture_row", {nullptr, nullptr}, {"count \u00b7 fixture units each", nullptr},
      {{{"Row", ""}, {"count", ""}, {"FU each", "FU"}}}, "FU"},
     {Step_Key::Fixture_Units, "fixture_units", {"Fixture units", nullptr},
@@ -60,7 +60,33 @@ constexpr std::array<Step_Description, 13> Descriptions{{
     {Step_Key::Upsize, "upsize", {"Pressure short of the required: the next meter of the list", nullptr},
      {"Pf < Preq \u2192 meter row + 1", nullptr},
      {{{"Pf", "psi"}, {"Preq", "psi"}, {"Meter row", ""}, {"rating", "gpm"}}}, ""},
+    {Step_Key::Wdc_Type, "wdc_type", {"Fixture type: its share of the mean flow", nullptr},
+     {"n \u00b7 p \u00b7 q", nullptr}, {{{"Type", ""}, {"n", ""}, {"p", ""}, {"q", "gpm"}}}, "gpm"},
+    {Step_Key::Wdc_Uncovered_Row, "wdc_uncovered_row", {"Fixture row without a probability: added at full flow", nullptr},
+     {"Qrow = count \u00b7 \u03a3 q", nullptr}, {{{"Row", ""}, {"count", ""}}}, "gpm"},
+    {Step_Key::Wdc_Moments, "wdc_moments", {"Expected number of fixtures running", nullptr},
+     {"H = \u03a3 n \u00b7 p", nullptr},
+     {{{"mu", "gpm"}, {"sigma2", "gpm\u00b2"}, {"P0", ""}, {"Qmax", "gpm"}}}, ""},
+    {Step_Key::Wdc_Q99, "wdc_q99", {"99th percentile of the flow while something runs", nullptr},
+     {"Q99 = smallest flow with P(flow \u2264 Q99 | flow > 0) \u2265 0.99", nullptr},
+     {{{"H", ""}, {"mu", "gpm"}, {"sigma2", "gpm\u00b2"}, {"P0", ""}, {"Qmax", "gpm"}, {"Procedure", ""}}}, "gpm"},
+    {Step_Key::Wdc_Design_Flow, "wdc_design_flow", {"Design flow by the Water Demand Calculator", nullptr},
+     {"Q = Q99 + Qunc + Qirr + QA", nullptr}, {{{"Q99", "gpm"}, {"Qunc", "gpm"}, {"Qirr", "gpm"}, {"QA", "gpm"}}}, "gpm"},
 }};
+
+// The formula of the 99th-percentile step by its procedure (input 6).
+const char *Q99_Formula(double procedure)
+{
+    switch (int(procedure)) {
+    case 2:
+        return "Q99 = min(Qmax, [mu + (1 + P0) \u00b7 2.32635 \u00b7 \u221a((1 \u2212 P0) \u00b7 sigma2 "
+               "\u2212 P0 \u00b7 mu\u00b2)] / (1 \u2212 P0))";
+    case 3:
+        return "Q99 = mu + 2.32635 \u00b7 \u221asigma2";
+    default:
+        return nullptr;
+    }
+}
 
 const Step_Description &Description_Of(Step_Key key)
 {
@@ -103,7 +129,8 @@ Step_Text Describe_Step(const Trace_Step &step, const Sizing_Job &job, const Fix
     } else {
         t.Title = QString::fromLatin1(Form(d.Title, step.Variant));
     }
-    t.Formula = QString::fromUtf8(Form(d.Formula, step.Variant));
+    const char *q99 = step.Key == Step_Key::Wdc_Q99 ? Q99_Formula(step.Inputs[5]) : nullptr;
+    t.Formula = QString::fromUtf8(q99 ? q99 : Form(d.Formula, step.Variant));
     t.Inputs.reserve(step.Input_Count);
     for (int i = 0; i < step.Input_Count; ++i)
         t.Inputs << Step_Input{QString::fromLatin1(d.Inputs[i].Name), step.Inputs[i], QString::fromLatin1(d.Inputs[i].Unit)};

@@ -654,8 +654,8 @@ QString Engineering_Report_Html(const Calculation_Record &r, const QString &prof
     sections << Profile_Section_Html(r, profile_image_name, profile_width);
     sections << QStringLiteral("<h2>7. Every meter of the list</h2>") + Meter_Comparison_Html(r);
     sections << Assumptions_Html(r);
-    // Further sections go here, one line each, numbered on from 8:
-    //   sections << Demand_Methods_Html(r);
+    // Further sections go here, one line each, numbered on from 9.
+    sections << Demand_Methods_Html(r, QStringLiteral("9. Demand methods"));
     //   sections << Data_Sources_Html(r);
     if (!job.Note.isEmpty()) {
         sections << QStringLiteral("<h2>Note</h2><p>%1</p>")

@@ -46,6 +46,11 @@ QString Meter_Comparison_Html(const Calculation_Record &record);
 // The pressure stations as an HTML table.
 QString Profile_Table_Html(const Calculation_Record &record);
 
+// The two demand methods side by side, the Water Demand Calculator's inputs
+// per fixture type, its statistics, the procedure and why, the additions
+// and the rows it does not cover (report_demand.cpp).
+QString Demand_Methods_Html(const Calculation_Record &record, const QString &heading = QStringLiteral("Demand methods"));
+
 // The whole engineering report: title block with the date of issue, the
 // sign-off block and seal box, the calculation steps with the design inputs
 // of the pressure check, the pressure profile picture (an <img> of

@@ -112,6 +112,10 @@ QByteArray Job_File_Bytes(const Program_State &state)
     const QString no_upsize = j.No_Upsize.Loose_Form();
     f << (j.No_Upsize.Is_Text() ? Bare(no_upsize) : no_upsize) << Bare(j.Meter_Location)
       << Boolean(j.Flow_Basis == Flow_Kind::Maximum) << u'"' + Encode_Note(j.Note) + u'"';
+    // Field 70, only for a job sized by the Water Demand Calculator: a job
+    // sized by Hunter's method keeps the 69-field file.
+    if (j.Demand_Method == Demand_Kind::Wdc)
+        f << Quoted(Wdc_Field_Value);
     return Encode_1252(f.join(Crlf) + Crlf);
 }
 
@@ -264,6 +268,9 @@ Job_Read_Result Apply_Job_File(Program_State &state, const QByteArray &bytes)
         }
     }
     j.Note = Decode_Note(field(note_field));
+    j.Demand_Method = layout == Layout::Current && field(70).compare(Wdc_Field_Value, Qt::CaseInsensitive) == 0
+                          ? Demand_Kind::Wdc
+                          : Demand_Kind::Hunter;
 
     state.Refresh_Grid();
     state.Flag_Save = 0;

@@ -7,11 +7,13 @@
 #include <QStringList>
 
 // The job data file (*.qvl): one field a line, Windows-1252, CR LF. The
-// writer always writes the current layout (69 fields); the reader also
-// takes the two earlier layouts.
+// writer always writes the current layout (69 fields, and a 70th, "WDC",
+// for a job sized by the Water Demand Calculator); the reader also takes
+// the two earlier layouts.
 
 inline const QString Job_File_Filters = QStringLiteral("All Files (*.*)|*.*|Quorvel Files (*.qvl)|*.qvl|");
 constexpr int Job_File_Filter_Index = 1; // "Quorvel Files" preselected
+inline const QString Wdc_Field_Value = QStringLiteral("WDC"); // field 70
 inline const QString Earlier_Version_Message = QStringLiteral(
     "The version of the data file loaded is an earlier version then the current program version, check all "
     "data fields to verify values.");

@@ -105,6 +105,8 @@ void Header_And_Fixtures(const Program_State &state, QStringList &out)
     const Meter_Entry *meter = state.Meters.Entry(job.Meter_Index);
     out << QStringLiteral("Calculated Fixture Units:    ") + job.Fixture_Units_Text;
     out << QStringLiteral("Calculated Maximum Flow:     ") + job.Design_Flow_Text;
+    if (job.Sized_By_Wdc)
+        out << QStringLiteral("Demand Method:               Water Demand Calculator (99th percentile)");
     out << QStringLiteral("Calculated Meter Size:       ") + job.Meter_Size_Text;
     out << QStringLiteral("Calculated Meter Make/Model: ") + (meter ? meter->Make : QString()) + QStringLiteral(" / ")
                + (meter ? meter->Model : QString());

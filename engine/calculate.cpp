@@ -15,6 +15,8 @@ const QString Upsize_Disabled_Message = QStringLiteral(
 const QString No_Larger_Meter_Message = QStringLiteral(
     "Available pressure does not meet required pressure for controlling fixture, and the meter list "
     "holds no larger meter to up size to. Choose a meter list with larger meters or check the pressure details.");
+const QString Wdc_Not_Applied_Message = QStringLiteral(
+    "The Water Demand Calculator method gives no value for this job: %1 The job was sized by Hunter's method.");
 
 namespace {
 
@@ -48,6 +50,85 @@ void Record(QVector<Trace_Step> *trace, Step_Key key, bool variant, int evaluati
 bool All_Finite(std::initializer_list<double> values)
 {
     return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+}
+
+double Meter_Limit(const Sizing_Job &job, const Meter_Entry &meter)
+{
+    return job.Flow_Basis == Flow_Kind::Maximum ? meter.Max_Flow : meter.Max_Continuous_Flow;
+}
+
+// The pressure chain needs every pipe's diameter and C factor.
+bool Pressure_Inputs_Given(const Sizing_Job &job)
+{
+    return job.Use_Pressure && job.C_Service_1.Number() > 0 && job.C_Service_2.Number() > 0
+           && job.Dia_Service_1.Number() > 0 && job.Dia_Service_2.Number() > 0 && job.Dia_Plumbing.Number() > 0
+           && job.C_Plumbing.Number() > 0;
+}
+
+// The method that did not size the job, sized on a copy of it with its
+// own design flow: meter choice, pressure evaluation and up-sizing as for
+// the job.
+Method_Sizing Size_With_Flow(const Sizing_Job &job, bool flow_found, double flow, const Meter_List &meters)
+{
+    Method_Sizing m;
+    m.Applies = true;
+    m.Flow_Oops = !flow_found;
+    m.Design_Flow = flow_found ? flow : 0;
+    m.Meter_Size_Text = Oops_Marker;
+    if (!flow_found)
+        return m;
+    Sizing_Job other = job;
+    other.Design_Flow = flow;
+    other.Meter_Index = 0;
+    for (int k = 1; k <= meters.Count(); ++k) {
+        if (flow <= Meter_Limit(job, *meters.Entry(k))) {
+            other.Meter_Index = k;
+            other.Meter_Label = meters.Entry(k)->Size_Label;
+            break;
+        }
+    }
+    if (other.Meter_Index == 0)
+        return m;
+    if (Pressure_Inputs_Given(other)) {
+        QStringList ignored;
+        Evaluate_Pressure(other, meters, ignored);
+    }
+    m.Meter_Index = other.Meter_Index;
+    m.Meter_Size_Text = other.Meter_Label + u' ' + meters.Entry(other.Meter_Index)->Make;
+    m.Pressure_Evaluated = other.Pressure_Evaluated;
+    m.Pressure_At_Fixture = other.Pressure_At_Fixture;
+    return m;
+}
+
+// The job's own result as a method's.
+Method_Sizing Sized_Job(const Sizing_Job &job)
+{
+    Method_Sizing m;
+    m.Applies = true;
+    m.Flow_Oops = job.Design_Flow_Oops;
+    m.Design_Flow = job.Design_Flow;
+    m.Meter_Index = job.Meter_Index;
+    m.Meter_Size_Text = job.Meter_Size_Text;
+    m.Pressure_Evaluated = job.Pressure_Evaluated;
+    m.Pressure_At_Fixture = job.Pressure_At_Fixture;
+    return m;
+}
+
+void Record_Wdc_Steps(QVector<Trace_Step> *trace, const Wdc_Demand &d, const Wdc_Table &wdc)
+{
+    for (const Wdc_Type_Count &t : d.Types) {
+        const Wdc_Fixture_Type &type = wdc.Types[t.Type];
+        Record(trace, Step_Key::Wdc_Type, false, 0, {double(t.Type + 1), t.Count, type.P, type.Q},
+               t.Count * type.P * type.Q);
+    }
+    for (const Wdc_Uncovered_Row &u : d.Uncovered)
+        Record(trace, Step_Key::Wdc_Uncovered_Row, false, 0, {double(u.Row), u.Count}, u.Flow);
+    const Wdc_Statistics &s = d.Stats;
+    Record(trace, Step_Key::Wdc_Moments, false, 0, {s.Mean, s.Variance, s.P0, s.Most_Flow}, s.H);
+    Record(trace, Step_Key::Wdc_Q99, false, 0, {s.H, s.Mean, s.Variance, s.P0, s.Most_Flow, double(s.Procedure)},
+           s.Q99);
+    Record(trace, Step_Key::Wdc_Design_Flow, false, 0, {s.Q99, d.Uncovered_Flow, d.Irrigation_Flow, d.Note_A_Flow},
+           d.Design_Flow);
 }
 
 } // namespace
@@ -329,7 +410,7 @@ void Evaluate_Pressure(Sizing_Job &job, const Meter_List &meters, QStringList &m
 
 Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table, const Fixture_Table &public_table,
                        const Flow_Conversion_Table &conversion, const Meter_List &meters, bool sound_on,
-                       bool record_trace)
+                       bool record_trace, const Wdc_Table *wdc)
 {
     Calc_Outcome out;
     QVector<Trace_Step> *trace = record_trace ? &out.Trace : nullptr;
@@ -361,9 +442,18 @@ Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table, cons
             Record(trace, Step_Key::Fixture_Units, false, 0, {}, job.Fixture_Units);
     }
 
-    double flow = 0;
-    if (units_finite
-        && Design_Flow_Of(job.Fixture_Units, job.Flush_Type, conversion, job.Irrigation_Flow, job.NoteA_Flow, flow)) {
+    double hunter_flow = 0;
+    const bool hunter_found =
+        units_finite
+        && Design_Flow_Of(job.Fixture_Units, job.Flush_Type, conversion, job.Irrigation_Flow, job.NoteA_Flow, hunter_flow);
+    Wdc_Demand wdc_demand;
+    if (wdc)
+        wdc_demand = Wdc_Job_Demand(job, private_table, *wdc);
+    job.Sized_By_Wdc = job.Demand_Method == Demand_Kind::Wdc && wdc_demand.Applies;
+    if (wdc && job.Demand_Method == Demand_Kind::Wdc && !job.Sized_By_Wdc)
+        out.Messages << Wdc_Not_Applied_Message.arg(wdc_demand.Why_Not);
+    const double flow = job.Sized_By_Wdc ? wdc_demand.Design_Flow : hunter_flow;
+    if (job.Sized_By_Wdc || hunter_found) {
         job.Design_Flow = flow;
         job.Design_Flow_Text = Format_Number(flow, Number_Pattern::Optional_1) + QStringLiteral(" gpm");
     } else {
@@ -374,10 +464,7 @@ Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table, cons
 
     // The first meter whose limit is not exceeded; limits equal to the flow pass.
     const int n = meters.Count();
-    const auto limit = [&](int k) {
-        const Meter_Entry *e = meters.Entry(k);
-        return job.Flow_Basis == Flow_Kind::Maximum ? e->Max_Flow : e->Max_Continuous_Flow;
-    };
+    const auto limit = [&](int k) { return Meter_Limit(job, *meters.Entry(k)); };
     job.Meter_Index = 0;
     if (!job.Design_Flow_Oops && n > 0 && job.Design_Flow <= limit(n)) {
         for (int k = 1; k <= n; ++k) {
@@ -388,7 +475,7 @@ Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table, cons
             }
         }
     }
-    if (trace && !job.Design_Flow_Oops) {
+    if (trace && hunter_found) {
         const Demand_Lookup lookup = Demand_Table_Flow(job.Fixture_Units, job.Flush_Type, conversion);
         Record(trace, Step_Key::Demand_Table, job.Flush_Type == Flush_Kind::Tank, 0,
                {job.Fixture_Units, lookup.Units_Low, lookup.Flow_Low, lookup.Units_High, lookup.Flow_High,
@@ -396,8 +483,10 @@ Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table, cons
                lookup.Table_Flow);
         Record(trace, Step_Key::Design_Flow, false, 0,
                {lookup.Table_Flow, Leading_Number(job.Irrigation_Flow), Leading_Number(job.NoteA_Flow)},
-               job.Design_Flow);
+               hunter_flow);
     }
+    if (trace && wdc_demand.Applies)
+        Record_Wdc_Steps(trace, wdc_demand, *wdc);
     if (trace && job.Meter_Index > 0)
         Record(trace, Step_Key::Meter_Choice, false, 0, {job.Design_Flow, limit(job.Meter_Index)},
                double(job.Meter_Index));
@@ -412,10 +501,7 @@ Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table, cons
             *v = Loose_Value::Of_Number(0);
     }
 
-    const bool evaluate = meter_found && job.Use_Pressure && job.C_Service_1.Number() > 0
-                          && job.C_Service_2.Number() > 0 && job.Dia_Service_1.Number() > 0
-                          && job.Dia_Service_2.Number() > 0 && job.Dia_Plumbing.Number() > 0
-                          && job.C_Plumbing.Number() > 0;
+    const bool evaluate = meter_found && Pressure_Inputs_Given(job);
     if (evaluate) {
         Evaluate_Pressure(job, meters, out.Messages, trace);
     } else {
@@ -437,6 +523,21 @@ Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table, cons
         out.Messages << QStringLiteral("Meter up sized ") + QString::number(steps)
                             + (steps == 1 ? QStringLiteral(" meter size to meet pressure requirements.")
                                           : QStringLiteral(" meter sizes to meet pressure requirements."));
+    }
+
+    if (wdc) {
+        Demand_Methods &m = out.Methods;
+        m.Wdc_Detail = wdc_demand;
+        if (job.Sized_By_Wdc) {
+            m.Wdc = Sized_Job(job);
+            m.Hunter = Size_With_Flow(job, hunter_found, hunter_flow, meters);
+        } else {
+            m.Hunter = Sized_Job(job);
+            if (wdc_demand.Applies)
+                m.Wdc = Size_With_Flow(job, true, wdc_demand.Design_Flow, meters);
+        }
+        m.Wdc.Applies = wdc_demand.Applies;
+        m.Wdc.Why_Not = wdc_demand.Why_Not;
     }
     return out;
 }

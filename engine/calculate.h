@@ -1,5 +1,6 @@
 #pragma once
 
+#include "demand_wdc.h"
 #include "sizing_job.h"
 #include "tables.h"
 
@@ -79,6 +80,11 @@ enum class Step_Key : std::uint8_t {
     Loss_Plumbing,        // A, L, F
     Pressure_At_Fixture,  // Pa, Ls2, Lp, Pt, Hfix, Preq
     Upsize,               // Pf, Preq, meter row, rating; the result is the next meter row
+    Wdc_Type,             // type (1-based row of the demand data), n, p, q; the result is n p q
+    Wdc_Uncovered_Row,    // row, count; the result is the flow added at full flow
+    Wdc_Moments,          // mu, sigma^2, P0, sum n q; the result is H
+    Wdc_Q99,              // H, mu, sigma^2, P0, sum n q, procedure (1 exact, 2 modified Wistort, 3 Wistort)
+    Wdc_Design_Flow,      // Q99, Qunc, Qirr, QA
 };
 constexpr int Trace_Most_Inputs = 6;
 struct Trace_Step {
@@ -90,22 +96,48 @@ struct Trace_Step {
     double Result = 0;
 };
 
+// What one demand method gives the job: its design flow, the meter it
+// chooses from the list and the pressure at the controlling fixture with
+// that meter (up-sizing as for the job itself).
+struct Method_Sizing {
+    bool Applies = false;
+    QString Why_Not;        // when it does not apply
+    bool Flow_Oops = false; // no design flow (beyond the demand table)
+    double Design_Flow = 0; // gpm
+    int Meter_Index = 0;    // 0: no meter of the list holds the flow
+    QString Meter_Size_Text;
+    bool Pressure_Evaluated = false;
+    double Pressure_At_Fixture = 0; // psi
+};
+// Both methods side by side; the one that sized the job is the job's own result.
+struct Demand_Methods {
+    Method_Sizing Hunter;
+    Method_Sizing Wdc;
+    Wdc_Demand Wdc_Detail;
+};
+
 struct Calc_Outcome {
     QStringList Messages;      // to show in this order, each with an OK button
     QVector<Trace_Step> Trace; // the steps taken, in order, when asked for
+    Demand_Methods Methods;    // filled when Calculate is given the demand data
     int Meter_Font_Points = 12;
     bool Play_Sound = false;
 };
 
 // The Calculate command: fixture units, design flow, meter choice and,
 // when asked for and possible, the pressure evaluation with up-sizing.
+// With the demand data (wdc), the job's Demand_Method chooses the design
+// flow: Hunter's, or the Water Demand Calculator's when it applies (private
+// use; otherwise Hunter's, with a message). The other method is sized too,
+// for comparison, into the outcome's Methods.
 // Fills the job's results and display texts; records the steps in the
 // outcome's Trace when record_trace is set. A total, flow or pressure term
 // that is not a finite number is no result: the demand side then takes the
 // too-many-fixtures path, the pressure chain counts as not evaluated.
 Calc_Outcome Calculate(Sizing_Job &job, const Fixture_Table &private_table,
                        const Fixture_Table &public_table, const Flow_Conversion_Table &conversion,
-                       const Meter_List &meters, bool sound_on, bool record_trace = false);
+                       const Meter_List &meters, bool sound_on, bool record_trace = false,
+                       const Wdc_Table *wdc = nullptr);
 
 // Pressure from the water main to the controlling fixture for the meter in
 // Meter_Index, up-sizing at most two times. Appends its messages.
@@ -121,3 +153,4 @@ extern const QString Meter_Not_Large_Enough_Message;
 extern const QString Upsize_Failed_Message;
 extern const QString Upsize_Disabled_Message;
 extern const QString No_Larger_Meter_Message;
+extern const QString Wdc_Not_Applied_Message; // %1: why

@@ -7,7 +7,7 @@
 
 Calc_Outcome Program_State::Calculate_Job(bool record_trace)
 {
-    return Calculate(Job, Table1, Table2, Table3, Meters, Settings.Sound1, record_trace);
+    return Calculate(Job, Table1, Table2, Table3, Meters, Settings.Sound1, record_trace, &Demand_Data);
 }
 
 Grid_View Program_State::Refresh_Grid()
@@ -89,5 +89,6 @@ void Load_Tables(Program_State &state)
     state.Table1 = Load_Fixture_Table(state.File1, false);
     state.Table2 = Load_Fixture_Table(state.File2, true);
     state.Table3 = Load_Flow_Conversion_Table(state.File3);
+    state.Demand_Data = Load_Wdc_Table(state.Program_File(Wdc_Data_File));
     Set_Meter(state);
 }

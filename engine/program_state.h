@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calculate.h"
+#include "demand_wdc.h"
 #include "sizing_job.h"
 #include "tables.h"
 
@@ -25,6 +26,7 @@ struct Program_State {
     Fixture_Table Table2; // public use
     Flow_Conversion_Table Table3;
     Meter_List Meters;    // the current meter list
+    Wdc_Table Demand_Data; // the Water Demand Calculator's fixture types (Demand-WDC.dat)
 
     int Flag_Save = 0;
     QString Job_File_Name;
@@ -74,8 +76,8 @@ QString Document_Folder(const QString &program_folder);
 // Startup steps that need no window: paths, version, command line.
 void Set_Program_Paths(Program_State &state, const QString &program_folder);
 
-// Reads "Table-1.dat", "Table-2.dat" and "Table-3.dat" and the current
-// meter list from the program folder. Missing files give empty tables.
+// Reads "Table-1.dat", "Table-2.dat", "Table-3.dat", "Demand-WDC.dat" and the
+// current meter list from the program folder. Missing files give empty tables.
 void Load_Tables(Program_State &state);
 
 // (Re)loads the meter list named by Set_Meter_Table from the program folder.

@@ -63,6 +63,7 @@ void Clear_Results(Sizing_Job &job)
     job.Pressure_Evaluated = false;
     job.No_Larger_Meter = false;
     job.Pressure_Not_Finite = false;
+    job.Sized_By_Wdc = false;
     job.Fixture_Units_Text.clear();
     job.Design_Flow_Text.clear();
     job.Meter_Size_Text.clear();
@@ -86,6 +87,7 @@ void Reset_Job(Sizing_Job &job, const Settings_Fields &s, Reset_Kind kind, const
     job.Flush_Type = s.Flush ? Flush_Kind::Quick_Flush : Flush_Kind::Tank;
     job.Flow_Basis = s.Default_Calc_Flow.Is_True() ? Flow_Kind::Maximum : Flow_Kind::Continuous;
     job.Use_Pressure = s.Default_Use_Pressure;
+    job.Demand_Method = Demand_Kind::Hunter;
 
     job.Pressure_Min_Main = s.Default_Pressure_Min_Main;
     job.Dia_Service_1 = job.Dia_Service_2 = s.Default_Dia_Service;

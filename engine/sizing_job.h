@@ -17,6 +17,10 @@ inline const QString Note_A_Marker = QStringLiteral("Note A");
 enum class Use_Kind { Private = 0, Public = 1 };
 enum class Flush_Kind { Quick_Flush = 0, Tank = 1 };
 enum class Flow_Kind { Maximum, Continuous };
+// How the design flow is found: Hunter's fixture units and the conversion
+// table (the default), or the Water Demand Calculator's probabilistic peak
+// for dwellings.
+enum class Demand_Kind { Hunter = 0, Wdc = 1 };
 
 // The preferences and job defaults as the program holds them in memory
 // between the startup load and the options dialog's Save.
@@ -66,6 +70,7 @@ struct Sizing_Job {
     Flush_Kind Flush_Type = Flush_Kind::Tank;
     Flow_Kind Flow_Basis = Flow_Kind::Maximum;
     bool Use_Pressure = false;
+    Demand_Kind Demand_Method = Demand_Kind::Hunter;
 
     // Demand inputs
     std::array<QString, Grid_Rows> Fixture_Count;
@@ -110,6 +115,7 @@ struct Sizing_Job {
     bool Pressure_Evaluated = false;
     bool No_Larger_Meter = false;  // up-sizing ran past the end of the meter list
     bool Pressure_Not_Finite = false; // a term of the pressure chain was past what a double holds
+    bool Sized_By_Wdc = false;     // the design flow is the Water Demand Calculator's
 
     // Display texts of the results, as the window shows them and the job
     // file stores them; the colour of the pressure text (0 black, 255 red).

@@ -39,7 +39,7 @@ private slots:
         }
     }
 
-    // Calculate opens the window on the three tabs; every number shown is
+    // Calculate opens the window on the four tabs; every number shown is
     // the one of the main window's last calculation.
     void Calculate_Opens_The_Details()
     {
@@ -49,10 +49,11 @@ private slots:
         auto *details = w.main->findChild<Frm_Calc_Details *>(QStringLiteral("Frm_Calc_Details"));
         QVERIFY(details);
         QVERIFY(details->isVisible());
-        QCOMPARE(details->Tab_Details->count(), 3);
+        QCOMPARE(details->Tab_Details->count(), 4);
         QCOMPARE(details->Tab_Details->tabText(0), QStringLiteral("Steps"));
         QCOMPARE(details->Tab_Details->tabText(1), QStringLiteral("Pressure Profile"));
         QCOMPARE(details->Tab_Details->tabText(2), QStringLiteral("Meter Comparison"));
+        QCOMPARE(details->Tab_Details->tabText(3), QStringLiteral("Demand Methods"));
 
         const Calculation_Record &record = w.main->Last_Calculation;
         QCOMPARE(record.State.Job.Design_Flow, w.main->State.Job.Design_Flow);

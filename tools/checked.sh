@@ -35,6 +35,7 @@ shipped_seeds() {
     fixture_table) ls data/Table-1.dat data/Table-2.dat ;;
     conversion_table) ls data/Table-3.dat ;;
     meter_list) ls data/*.mtr ;;
+    demand_data) ls data/Demand-WDC.dat ;;
     job_file) ls data/*.qvl ;;
   esac
 }
@@ -42,7 +43,7 @@ shipped_seeds() {
 # The harness's dictionary of tokens, if it has one.
 fuzz_dict() {
   case $1 in
-    data_file | fixture_table | conversion_table | meter_list) echo tests/fuzz/dict/data.dict ;;
+    data_file | fixture_table | conversion_table | meter_list | demand_data) echo tests/fuzz/dict/data.dict ;;
     *) [ -f "tests/fuzz/dict/$1.dict" ] && echo "tests/fuzz/dict/$1.dict" ;;
   esac
   return 0

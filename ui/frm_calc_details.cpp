@@ -99,6 +99,11 @@ Frm_Calc_Details::Frm_Calc_Details(Prompt &prompt, QWidget *parent) : QDialog(pa
     compare_layout->addWidget(Lab_Compare_Why);
     Tab_Details->addTab(compare_page, QStringLiteral("Meter Comparison"));
 
+    Text_Demand = new QTextBrowser;
+    Text_Demand->setObjectName(QStringLiteral("Text_Demand"));
+    Text_Demand->setOpenLinks(false);
+    Tab_Details->addTab(Text_Demand, QStringLiteral("Demand Methods"));
+
     Button_Close = new QPushButton(QStringLiteral("Close"));
     Button_Close->setObjectName(QStringLiteral("Button_Close_Details"));
     auto *buttons = new QHBoxLayout;
@@ -124,6 +129,7 @@ void Frm_Calc_Details::Show_Record(const Calculation_Record &record)
     Pic_Profile->Show_Profile(record.Profile, job.Pressure_Fixture.Number());
     Button_Export_Png->setEnabled(!record.Profile.isEmpty());
     Fill_Comparison();
+    Text_Demand->setHtml(Demand_Methods_Html(record));
 }
 
 void Frm_Calc_Details::Fill_Comparison()

@@ -32,9 +32,10 @@ private:
     double required_ = 0;
 };
 
-// Calculation Details: how the last Calculate reached its result. Three
+// Calculation Details: how the last Calculate reached its result. Four
 // tabs: the steps with their formulas and numbers, the pressure profile,
-// and every meter of the list against the job. It shows a record; the main
+// every meter of the list against the job, and the two demand methods
+// side by side. It shows a record; the main
 // window hands it a new one after each Calculate.
 class Frm_Calc_Details : public QDialog {
     Q_OBJECT
@@ -53,6 +54,7 @@ public:
     Profile_View *Pic_Profile = nullptr;
     QTableWidget *Grid_Compare = nullptr;
     QLabel *Lab_Compare_Why = nullptr;
+    QTextBrowser *Text_Demand = nullptr; // the Demand Methods tab
     QPushButton *Button_Export_Png = nullptr;
     QPushButton *Button_Close = nullptr;
 

@@ -177,6 +177,7 @@ void Frm_Main::Connect_Edits()
     });
     const auto use_type = [this](Use_Kind kind) {
         State.Job.Use_Type = kind;
+        ui_->Group_Demand->setEnabled(kind == Use_Kind::Private); // the method is for dwellings
         Mark_Modified();
         Refresh_Fixture_Grid();
     };
@@ -190,6 +191,12 @@ void Frm_Main::Connect_Edits()
         State.Job.Flush_Type = Flush_Kind::Quick_Flush;
         Mark_Modified();
     });
+    const auto demand_method = [this](Demand_Kind kind) {
+        State.Job.Demand_Method = kind;
+        Mark_Modified();
+    };
+    connect(Opt_Demand_Hunter, &QRadioButton::clicked, this, [demand_method] { demand_method(Demand_Kind::Hunter); });
+    connect(Opt_Demand_Wdc, &QRadioButton::clicked, this, [demand_method] { demand_method(Demand_Kind::Wdc); });
     connect(Chk_Description, &QCheckBox::clicked, this, [this](bool on) {
         State.Job.Description_Mode = on ? 1 : 0;
         Mark_Modified();
@@ -276,6 +283,8 @@ void Frm_Main::Show_Job()
     Chk_Description->setChecked(job.Description_Mode == 1);
     (job.Use_Type == Use_Kind::Private ? Opt_Pri_Use : Opt_Pub_Use)->setChecked(true);
     (job.Flush_Type == Flush_Kind::Tank ? Opt_Per_Tank : Opt_Per_Flush)->setChecked(true);
+    (job.Demand_Method == Demand_Kind::Wdc ? Opt_Demand_Wdc : Opt_Demand_Hunter)->setChecked(true);
+    ui_->Group_Demand->setEnabled(job.Use_Type == Use_Kind::Private);
     (job.Flow_Basis == Flow_Kind::Maximum ? Opt_Flow_Max : Opt_Flow_Cont)->setChecked(true);
     Chk_Use_Pressure->setChecked(job.Use_Pressure);
     TB_Sprinkler->setText(job.Irrigation_Flow);

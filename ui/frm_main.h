@@ -104,6 +104,7 @@ public:
     QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Lab_Version = nullptr;
     QRadioButton *Opt_Pri_Use = nullptr, *Opt_Pub_Use = nullptr;
     QRadioButton *Opt_Per_Tank = nullptr, *Opt_Per_Flush = nullptr;
+    QRadioButton *Opt_Demand_Hunter = nullptr, *Opt_Demand_Wdc = nullptr;
     QRadioButton *Opt_Flow_Max = nullptr, *Opt_Flow_Cont = nullptr;
     QPushButton *Button_Flow = nullptr;
     std::array<QLabel *, Grid_Rows> Lab_Pri{};

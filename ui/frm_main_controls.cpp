@@ -54,6 +54,8 @@ void Frm_Main::Build_Controls()
     Opt_Pub_Use = ui_->Opt_Pub_Use;
     Opt_Per_Tank = ui_->Opt_Per_Tank;
     Opt_Per_Flush = ui_->Opt_Per_Flush;
+    Opt_Demand_Hunter = ui_->Opt_Demand_Hunter;
+    Opt_Demand_Wdc = ui_->Opt_Demand_Wdc;
     Opt_Flow_Max = ui_->Opt_Flow_Max;
     Opt_Flow_Cont = ui_->Opt_Flow_Cont;
     Button_Flow = ui_->Button_Flow;
@@ -143,7 +145,7 @@ void Frm_Main::Build_Controls()
 
     // Tab order follows the visual order: options, grid, then the right column.
     QList<QWidget *> order = {Opt_Pri_Use, Opt_Pub_Use, Opt_Per_Tank, Opt_Per_Flush, Opt_Flow_Max,
-                              Opt_Flow_Cont, Button_Flow, Chk_Description};
+                              Opt_Flow_Cont, Button_Flow, Chk_Description, Opt_Demand_Hunter, Opt_Demand_Wdc};
     for (QLineEdit *box : TB_Number)
         order << box;
     order << TB_Location << TB_By << DTPicker1 << Button_Today << TB_Sprinkler << Button_Sprinkler << TB_NoteA
