@@ -1,5 +1,7 @@
 #include "program_state.h"
 
+#include "meter_list_edit.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -81,7 +83,8 @@ void Set_Program_Paths(Program_State &state, const QString &program_folder)
 void Set_Meter(Program_State &state)
 {
     state.Meters.File_Name = state.Settings.Set_Meter_Table;
-    Load_Meter_List(state.Meters, state.Program_File(state.Settings.Set_Meter_Table));
+    // A user's own list may live in the user's data folder.
+    Load_Meter_List(state.Meters, Meter_List_Path(state, state.Settings.Set_Meter_Table));
 }
 
 void Load_Tables(Program_State &state)

@@ -78,5 +78,6 @@ void Set_Program_Paths(Program_State &state, const QString &program_folder);
 // meter list from the program folder. Missing files give empty tables.
 void Load_Tables(Program_State &state);
 
-// (Re)loads the meter list named by Set_Meter_Table from the program folder.
+// (Re)loads the meter list named by Set_Meter_Table from the program folder
+// (or from the user's data folder, where a user's own list may live).
 void Set_Meter(Program_State &state);
