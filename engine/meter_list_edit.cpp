@@ -356,24 +356,10 @@ bool Meter_List_From_Csv(const QByteArray &bytes, Meter_List &list, QString *err
             return false;
         }
         Meter_Entry e;
-        e.Size_Label = f[0];
-        e.Make = f[1];
-        e.Model = f[2];
-        double v[8];
-        for (int c = 0; c < 8; ++c) {
-            bool ok = false;
-            v[c] = QLocale::c().toDouble(f[3 + c], &ok);
-            if (!ok || !std::isfinite(v[c])) {
-                *error = QStringLiteral("row %1 (%2): %3 \"%4\" is not a number")
-                             .arg(rows[r]).arg(e.Size_Label, Meter_Csv_Columns[3 + c], f[3 + c]);
-                return false;
-            }
-        }
-        e.Max_Flow = v[0];
-        e.Max_Continuous_Flow = v[1];
-        for (int p = 0; p < 3; ++p) {
-            e.Loss_Point_Flow[p] = v[2 + 2 * p];
-            e.Loss_Point_Loss[p] = v[3 + 2 * p];
+        QString reason;
+        if (!Meter_Entry_From_Cells(f, e, &reason)) {
+            *error = QStringLiteral("row %1 (%2): %3").arg(rows[r]).arg(f[0].trimmed(), reason);
+            return false;
         }
         entries << e;
         entry_rows << rows[r];
@@ -389,6 +375,40 @@ bool Meter_List_From_Csv(const QByteArray &bytes, Meter_List &list, QString *err
     return true;
 }
 
+bool Meter_Entry_From_Cells(const QStringList &cells, Meter_Entry &e, QString *error)
+{
+    e = Meter_Entry();
+    e.Size_Label = cells.value(0).trimmed();
+    e.Make = cells.value(1).trimmed();
+    e.Model = cells.value(2).trimmed();
+    double v[8];
+    for (int c = 0; c < 8; ++c) {
+        bool ok = false;
+        const QString text = cells.value(3 + c).trimmed();
+        v[c] = QLocale::c().toDouble(text, &ok);
+        if (!ok || !std::isfinite(v[c])) {
+            *error = QStringLiteral("%1 \"%2\" is not a number").arg(Meter_Csv_Columns[3 + c], text);
+            return false;
+        }
+    }
+    e.Max_Flow = v[0];
+    e.Max_Continuous_Flow = v[1];
+    for (int p = 0; p < 3; ++p) {
+        e.Loss_Point_Flow[p] = v[2 + 2 * p];
+        e.Loss_Point_Loss[p] = v[3 + 2 * p];
+    }
+    return true;
+}
+
+QStringList Meter_Entry_Cells(const Meter_Entry &e)
+{
+    QStringList f = {e.Size_Label, e.Make, e.Model};
+    for (double v : {e.Max_Flow, e.Max_Continuous_Flow, e.Loss_Point_Flow[0], e.Loss_Point_Loss[0], e.Loss_Point_Flow[1],
+                     e.Loss_Point_Loss[1], e.Loss_Point_Flow[2], e.Loss_Point_Loss[2]})
+        f << Number_Text(v);
+    return f;
+}
+
 QByteArray Meter_List_Csv(const Meter_List &list)
 {
     QStringList lines;
@@ -397,10 +417,9 @@ QByteArray Meter_List_Csv(const Meter_List &list)
         header << Csv_Field(c);
     lines << header.join(u',');
     for (const Meter_Entry &e : list.Entries) {
-        QStringList f = {Csv_Field(e.Size_Label), Csv_Field(e.Make), Csv_Field(e.Model)};
-        for (double v : {e.Max_Flow, e.Max_Continuous_Flow, e.Loss_Point_Flow[0], e.Loss_Point_Loss[0], e.Loss_Point_Flow[1],
-                         e.Loss_Point_Loss[1], e.Loss_Point_Flow[2], e.Loss_Point_Loss[2]})
-            f << Number_Text(v);
+        QStringList f;
+        for (const QString &cell : Meter_Entry_Cells(e))
+            f << Csv_Field(cell);
         lines << f.join(u',');
     }
     return QByteArray("\xEF\xBB\xBF") + (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();

@@ -49,6 +49,12 @@ QByteArray Meter_List_File_Text(const Meter_List &list);
 // replaces the target. False with the reason (and no file) otherwise.
 bool Save_Meter_List(const Meter_List &list, const QString &path, QString *error);
 
+// A meter from the texts of its eleven columns (Meter_Csv_Columns); false
+// with "<column> "<text>" is not a number" otherwise. Texts are trimmed.
+bool Meter_Entry_From_Cells(const QStringList &cells, Meter_Entry &entry, QString *error);
+// The eleven column texts of a meter.
+QStringList Meter_Entry_Cells(const Meter_Entry &entry);
+
 // The CSV columns, in order.
 extern const QStringList Meter_Csv_Columns;
 
