@@ -22,8 +22,8 @@ QString Estimate_Mark_Html(const Meter_List &meters, int index, Meter_Value valu
 QString Data_Sources_Html(const Calculation_Record &r)
 {
     QString h = QStringLiteral("<h2>Data sources</h2>");
-    h += QStringLiteral("<table width=\"100%\" cellspacing=\"0\" cellpadding=\"3\" border=\"1\" "
-                        "style=\"border-collapse:collapse; border-color:#b0b8c4\">");
+    h += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" style=\"border-collapse:collapse; "
+                        "border-color:#888; margin-bottom:6px\" width=\"99%\">");
     h += QStringLiteral("<tr style=\"background-color:#e8edf3\"><th align=\"left\" width=\"22%\">Data</th>"
                         "<th align=\"left\" width=\"18%\">File, date</th><th align=\"left\" width=\"45%\">Sources</th>"
                         "<th align=\"left\" width=\"15%\">Status</th></tr>");

@@ -31,6 +31,7 @@ Frm_Meter_Lists::Frm_Meter_Lists(Program_State &state, Prompt &prompts, std::fun
     setWindowTitle(QStringLiteral("Meter Lists"));
     Lists = new QListWidget;
     Lists->setObjectName(QStringLiteral("Lists"));
+    Lists->setMinimumWidth(Lists->fontMetrics().averageCharWidth() * 40);
     TB_Name = new QLineEdit;
     TB_Description = new QLineEdit;
     TB_Date = new QLineEdit;
@@ -43,7 +44,10 @@ Frm_Meter_Lists::Frm_Meter_Lists(Program_State &state, Prompt &prompts, std::fun
     TB_Sources->setPlaceholderText(QStringLiteral("One source a line: the maker's data sheet (title, date, table) or the standard"));
     TB_Sources->setFixedHeight(TB_Sources->fontMetrics().lineSpacing() * 4 + 10);
     Grid = new QTableWidget(0, int(Meter_Csv_Columns.size()));
-    Grid->setHorizontalHeaderLabels(Meter_Csv_Columns);
+    QStringList headers;
+    for (const QString &c : Meter_Csv_Columns)
+        headers << QString(c).replace(QStringLiteral(" ("), QStringLiteral("\n("));
+    Grid->setHorizontalHeaderLabels(headers);
     Grid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     Lab_Problem = new QLabel;
     Lab_Problem->setObjectName(QStringLiteral("Lab_Problem"));
