@@ -509,7 +509,7 @@ QString Engineering_Report_Html(const Calculation_Record &r, const QString &prof
     h += QStringLiteral("<h2%1>7. Every meter of the list</h2>").arg(new_page);
     h += Meter_Comparison_Html(r);
 
-    h += Data_Sources_Html(r);
+    h += Data_Sources_Html(st);
 
     if (!job.Note.isEmpty()) {
         h += QStringLiteral("<h2>Note</h2><p>%1</p>")

@@ -19,7 +19,7 @@ QString Estimate_Mark_Html(const Meter_List &meters, int index, Meter_Value valu
                : QString();
 }
 
-QString Data_Sources_Html(const Calculation_Record &r)
+QString Data_Sources_Html(const Program_State &state)
 {
     QString h = QStringLiteral("<h2>Data sources</h2>");
     h += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" style=\"border-collapse:collapse; "
@@ -27,7 +27,7 @@ QString Data_Sources_Html(const Calculation_Record &r)
     h += QStringLiteral("<tr style=\"background-color:#e8edf3\"><th align=\"left\" width=\"22%\">Data</th>"
                         "<th align=\"left\" width=\"18%\">File, date</th><th align=\"left\" width=\"45%\">Sources</th>"
                         "<th align=\"left\" width=\"15%\">Status</th></tr>");
-    for (const Data_Source &d : Data_Sources(r.State)) {
+    for (const Data_Source &d : Data_Sources(state)) {
         QStringList sources;
         for (const QString &s : d.Provenance.Sources)
             sources << Esc(s);
@@ -42,8 +42,8 @@ QString Data_Sources_Html(const Calculation_Record &r)
                       status);
     }
     h += QStringLiteral("</table>");
-    const Meter_List &meters = r.State.Meters;
-    if (const Meter_Entry *m = meters.Entry(r.State.Job.Meter_Index)) {
+    const Meter_List &meters = state.Meters;
+    if (const Meter_Entry *m = meters.Entry(state.Job.Meter_Index)) {
         QStringList values;
         if (meters.Provenance.Estimated(m->Size_Label, Meter_Value::Max_Flow))
             values << QStringLiteral("maximum flow");

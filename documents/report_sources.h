@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engineering_report.h"
+#include "program_state.h"
 
 #include <QString>
 
@@ -8,7 +8,7 @@
 // tables and the meter list, its file and date, the published sources its
 // own Source lines name, and its status; an estimated list says which of
 // the chosen meter's values are estimates.
-QString Data_Sources_Html(const Calculation_Record &record);
+QString Data_Sources_Html(const Program_State &state);
 
 // " (estimate)" in the report's words when that value of the meter in row
 // index of the list is an estimate; empty otherwise.

@@ -2,7 +2,6 @@
 
 #include "calculate.h"
 #include "number_format.h"
-#include "program_state.h"
 #include "text_codec.h"
 #include "user_file.h"
 
@@ -436,11 +435,6 @@ bool Is_User_Meter_List(const QString &path)
     return false;
 }
 
-QString User_Meter_List_Folder(const Program_State &state)
-{
-    return state.Document_Path.isEmpty() ? state.App_Path : state.Document_Path;
-}
-
 QList<Meter_List_Place> Meter_List_Places(const Program_State &state)
 {
     QList<Meter_List_Place> places;
@@ -459,15 +453,6 @@ QList<Meter_List_Place> Meter_List_Places(const Program_State &state)
     if (User_Meter_List_Folder(state) != state.App_Path)
         add(User_Meter_List_Folder(state), true);
     return places;
-}
-
-QString Meter_List_Path(const Program_State &state, const QString &name)
-{
-    if (QFileInfo(name).isAbsolute())
-        return name;
-    const QString in_program = state.Program_File(name);
-    const QString in_user = User_Meter_List_Folder(state) + u'/' + name;
-    return !QFileInfo::exists(in_program) && QFileInfo::exists(in_user) ? in_user : in_program;
 }
 
 QString User_List_Name_Problem(const Program_State &state, const QString &name)

@@ -1,13 +1,12 @@
 #pragma once
 
+#include "program_state.h"
 #include "tables.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
-
-struct Program_State;
 
 // Meter lists a utility keeps: the rules a list must pass, its CSV form for
 // a spreadsheet, the fixed-column file the readers take, and the folders
@@ -81,17 +80,11 @@ struct Meter_List_Place {
     bool User_Own = false;
 };
 
-// The folder where the editor and the import write a user's list: the
-// program folder when the program may write it, else the user's data folder.
-QString User_Meter_List_Folder(const Program_State &state);
 
 // Lists of the program folder, then those of the user's folder (when it is
 // another folder) whose names the program folder does not hold.
 QList<Meter_List_Place> Meter_List_Places(const Program_State &state);
 
-// The file a list name stands for: an absolute path as it is; else the file
-// in the program folder, or in the user's folder when only that holds it.
-QString Meter_List_Path(const Program_State &state, const QString &name);
 
 // Why a user's list may not take this name ("" when it may): it must end in
 // ".mtr", hold no folder, and not be the name of a list the program ships.

@@ -1,7 +1,5 @@
 #include "program_state.h"
 
-#include "meter_list_edit.h"
-
 #include <QDir>
 #include <QFileInfo>
 
@@ -78,6 +76,20 @@ void Set_Program_Paths(Program_State &state, const QString &program_folder)
     state.File5 = state.Program_File(QStringLiteral("Update.txt"));
     state.Version = Program_Version;
     state.Startup = 0;
+}
+
+QString User_Meter_List_Folder(const Program_State &state)
+{
+    return state.Document_Path.isEmpty() ? state.App_Path : state.Document_Path;
+}
+
+QString Meter_List_Path(const Program_State &state, const QString &name)
+{
+    if (QFileInfo(name).isAbsolute())
+        return name;
+    const QString in_program = state.Program_File(name);
+    const QString in_user = User_Meter_List_Folder(state) + u'/' + name;
+    return !QFileInfo::exists(in_program) && QFileInfo::exists(in_user) ? in_user : in_program;
 }
 
 void Set_Meter(Program_State &state)

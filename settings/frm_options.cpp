@@ -102,6 +102,10 @@ Frm_Options::Frm_Options(const Options_Host &host)
     // layout goes by the minimum width instead.
     CB_Meter->setSizePolicy(QSizePolicy::Ignored, CB_Meter->sizePolicy().verticalPolicy());
     CB_Meter->setMinimumWidth(CB_Meter->fontMetrics().averageCharWidth() * 30);
+    // The path and name boxes stay wide enough to read, however narrow the dialog.
+    for (QLineEdit *box : {TB_DefaultPath, TB_DefaltName})
+        box->setMinimumWidth(box->fontMetrics().averageCharWidth() * 24);
+    Name_Boxes_From_Captions(this);
     // Under the list: the chosen list's status, and the meter list editor.
     Lab_Meter_Status = new QLabel(this);
     Lab_Meter_Status->setObjectName(QStringLiteral("Lab_Meter_Status"));
@@ -118,12 +122,10 @@ Frm_Options::Frm_Options(const Options_Host &host)
     status_row->addWidget(Lab_Meter_Status, 1);
     status_row->addWidget(Button_Edit_Meter_Lists);
     meter_rows->addLayout(status_row);
+    setTabOrder(CB_Meter, Button_Edit_Meter_Lists);
+    setTabOrder(Button_Edit_Meter_Lists, TB_Editor);
     connect(CB_Meter, &QComboBox::currentIndexChanged, this, [this] { Show_Meter_Status(); });
     connect(Button_Edit_Meter_Lists, &QPushButton::clicked, this, [this] { Edit_Meter_Lists(); });
-    // The path and name boxes stay wide enough to read, however narrow the dialog.
-    for (QLineEdit *box : {TB_DefaultPath, TB_DefaltName})
-        box->setMinimumWidth(box->fontMetrics().averageCharWidth() * 24);
-    Name_Boxes_From_Captions(this);
 
     Prompt &prompt = main_.Prompts;
     connect(save, &QPushButton::clicked, this, &Frm_Options::Save);
