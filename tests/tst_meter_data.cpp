@@ -332,6 +332,19 @@ private slots:
         QCOMPARE(run({QStringLiteral("--import-meter-list"), csv, QStringLiteral("-o"), QStringLiteral("X.mtr"),
                       QStringLiteral("--status"), QStringLiteral("guess")}),
                  2);
+
+        // A package's folder is never written: the list goes to the user's
+        // data folder, where the list in use is looked for.
+        QVERIFY(Write_File(dir.filePath(QLatin1String(Package_Marker)), ""));
+        const Scoped_Env data_home("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")));
+        QCOMPARE(run(import + QStringList{QStringLiteral("-o"), QStringLiteral("Mine.mtr")}), 0);
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("Mine.mtr"))));
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("data/Quorvel/Mine.mtr"))));
+        Program_State state;
+        Set_Program_Paths(state, dir.path());
+        state.Settings.Set_Meter_Table = QStringLiteral("Mine.mtr"); // as --meter-list Mine.mtr sets it
+        Set_Meter(state);
+        QCOMPARE(state.Meters.Count(), 2);
     }
 };
 
