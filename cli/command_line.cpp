@@ -3,6 +3,7 @@
 #include "job_file.h"
 #include "calc_steps.h"
 #include "meter_comparison.h"
+#include "meter_list_commands.h"
 #include "program_state.h"
 #include "report.h"
 #include "report_demand.h"
@@ -62,6 +63,12 @@ const char *const Usage_Text =
     "      file; exit 0 all replaced, 1 nothing replaced (something failed).\n"
     "      --timeout: seconds without a byte from the source before a fetch fails\n"
     "      (default 30). --source is used for this run only, never saved.\n"
+    "  Quorvel --import-meter-list FILE.csv -o NAME.mtr [--desc TEXT]\n"
+    "          [--date MM/DD/YYYY] [--source TEXT]... [--status verified|estimate]\n"
+    "      Write the meters of a CSV (Size, Make, Model, Max Flow (gpm), Max\n"
+    "      Continuous Flow (gpm), Loss Flow 1 (gpm), Loss 1 (psi), ... Loss 3 (psi))\n"
+    "      as a meter list where the list editor writes a user's lists (unless NAME\n"
+    "      is a path); exit 0 written, 2 refused (the row and the reason; no file).\n"
     "  Quorvel --help       Show this text.\n"
     "  Quorvel --version    Show the program version.\n"
     "\n"
@@ -287,6 +294,7 @@ QJsonObject Job_Object(const QString &path, const Program_State &state, const QS
         steps.append(s);
     }
     o.insert(QStringLiteral("trace"), steps);
+    o.insert(QStringLiteral("data_sources"), Data_Sources_Json(state));
     return o;
 }
 
@@ -554,6 +562,8 @@ std::optional<QString> Window_Job(const QStringList &args)
 
 QString Command_Line_Error(const QStringList &args)
 {
+    if (Is_Import_Meter_List_Run(args))
+        return Import_Meter_List_Error(args);
     if (Is_Update_Run(args)) {
         const QStringList options = Options_Part(args);
         const bool update = options.contains(QStringLiteral("--update"));
@@ -576,6 +586,8 @@ int Run_Command_Line(const QStringList &args, const QString &program_folder, FIL
         Print(err, QStringLiteral("Quorvel: %1\n\n").arg(error) + QString::fromLatin1(Usage_Text));
         return Usage_Or_File_Error;
     }
+    if (Is_Import_Meter_List_Run(args))
+        return Run_Import_Meter_List(args, program_folder, out, err);
     if (Is_Update_Run(args)) {
         if (!Program_Folder_Writable(program_folder)) { // a system install: its package manager updates it
             // --update replaced nothing then: a failure; --check-update found nothing to do here.

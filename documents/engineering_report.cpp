@@ -1,6 +1,7 @@
 #include "engineering_report.h"
 
 #include "number_format.h"
+#include "report_sources.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -233,7 +234,10 @@ void Meter_Choice_Section(const Calculation_Record &r, QString &h)
             continue;
         h += QStringLiteral("<p>Q = %1 &le; rating %2: meter <b>%3</b>.</p>")
                  .arg(With_Unit(Input(s, QStringLiteral("Q")), QStringLiteral("gpm")),
-                      With_Unit(Input(s, QStringLiteral("rating")), QStringLiteral("gpm")),
+                      With_Unit(Input(s, QStringLiteral("rating")), QStringLiteral("gpm"))
+                          + Estimate_Mark_Html(r.State.Meters, int(s.Result),
+                                               job.Flow_Basis == Flow_Kind::Maximum ? Meter_Value::Max_Flow
+                                                                                    : Meter_Value::Continuous_Flow),
                       Meter_Name(r.State.Meters, int(s.Result)));
     }
     if (job.Meter_Index == 0)
@@ -252,7 +256,8 @@ QString Meter_Curve_Text(const Meter_List &meters, int index)
                       .arg(With_Unit(m->Loss_Point_Flow[p], QStringLiteral("gpm")),
                            With_Unit(m->Loss_Point_Loss[p], QStringLiteral("psi")));
     }
-    return QStringLiteral("straight lines through %1, the last one continued").arg(points);
+    return QStringLiteral("straight lines through %1, the last one continued").arg(points)
+           + Estimate_Mark_Html(meters, index, Meter_Value::Loss);
 }
 
 // A pressure detail as the calculation reads it, with the text typed when
@@ -343,7 +348,10 @@ void Pressure_Section(const Calculation_Record &r, QString &h)
                      .arg(With_Unit(Input(s, QStringLiteral("Pf")), QStringLiteral("psi")),
                           With_Unit(Input(s, QStringLiteral("Preq")), QStringLiteral("psi")),
                           Meter_Name(r.State.Meters, int(s.Result)),
-                          With_Unit(Input(s, QStringLiteral("rating")), QStringLiteral("gpm")));
+                          With_Unit(Input(s, QStringLiteral("rating")), QStringLiteral("gpm"))
+                              + Estimate_Mark_Html(r.State.Meters, int(s.Result),
+                                                   job.Flow_Basis == Flow_Kind::Maximum ? Meter_Value::Max_Flow
+                                                                                        : Meter_Value::Continuous_Flow));
             continue;
         }
         if (s.Evaluation != evaluation) {
@@ -656,7 +664,7 @@ QString Engineering_Report_Html(const Calculation_Record &r, const QString &prof
     sections << Assumptions_Html(r);
     // Further sections go here, one line each, numbered on from 9.
     sections << Demand_Methods_Html(r, QStringLiteral("9. Demand methods"));
-    //   sections << Data_Sources_Html(r);
+    sections << Data_Sources_Html(r.State, QStringLiteral("10. Data sources"));
     if (!job.Note.isEmpty()) {
         sections << QStringLiteral("<h2>Note</h2><p>%1</p>")
                         .arg(Esc(QString(job.Note).replace(QStringLiteral("\r\n"), QStringLiteral("\n")))

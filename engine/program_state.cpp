@@ -78,10 +78,25 @@ void Set_Program_Paths(Program_State &state, const QString &program_folder)
     state.Startup = 0;
 }
 
+QString User_Meter_List_Folder(const Program_State &state)
+{
+    return state.Document_Path.isEmpty() ? state.App_Path : state.Document_Path;
+}
+
+QString Meter_List_Path(const Program_State &state, const QString &name)
+{
+    if (QFileInfo(name).isAbsolute())
+        return name;
+    const QString in_program = state.Program_File(name);
+    const QString in_user = User_Meter_List_Folder(state) + u'/' + name;
+    return !QFileInfo::exists(in_program) && QFileInfo::exists(in_user) ? in_user : in_program;
+}
+
 void Set_Meter(Program_State &state)
 {
     state.Meters.File_Name = state.Settings.Set_Meter_Table;
-    Load_Meter_List(state.Meters, state.Program_File(state.Settings.Set_Meter_Table));
+    // A user's own list may live in the user's data folder.
+    Load_Meter_List(state.Meters, Meter_List_Path(state, state.Settings.Set_Meter_Table));
 }
 
 void Load_Tables(Program_State &state)

@@ -80,5 +80,15 @@ void Set_Program_Paths(Program_State &state, const QString &program_folder);
 // current meter list from the program folder. Missing files give empty tables.
 void Load_Tables(Program_State &state);
 
-// (Re)loads the meter list named by Set_Meter_Table from the program folder.
+// The folder where the meter list editor and the import write a user's
+// list: the program folder when the program may write it, else the user's
+// data folder.
+QString User_Meter_List_Folder(const Program_State &state);
+
+// The file a list name stands for: an absolute path as it is; else the file
+// in the program folder, or in the user's folder when only that holds it.
+QString Meter_List_Path(const Program_State &state, const QString &name);
+
+// (Re)loads the meter list named by Set_Meter_Table from the program folder
+// (or from the user's data folder, where a user's own list may live).
 void Set_Meter(Program_State &state);

@@ -56,6 +56,7 @@ Fixture_Table Load_Fixture_Table(const QString &path, bool public_table)
         row.Fixture_Units = Number_In(line, 100, 109);
         table.Rows.append(row);
     }
+    table.Provenance = Read_Provenance(path, Fixture_Table_Lines);
     return table;
 }
 
@@ -73,6 +74,7 @@ Flow_Conversion_Table Load_Flow_Conversion_Table(const QString &path)
             continue;
         table.Rows.append({Number_In(line, 1, 39), Number_In(line, 40, 79), Number_In(line, 80, 94)});
     }
+    table.Provenance = Read_Provenance(path, Long_Table_Lines);
     return table;
 }
 
@@ -105,6 +107,7 @@ void Load_Meter_List(Meter_List &list, const QString &path)
         }
         list.Entries.append(e);
     }
+    list.Provenance = Read_Provenance(path, Long_Table_Lines);
 }
 
 QList<Meter_List_File> Scan_Meter_List_Files(const QString &folder)

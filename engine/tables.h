@@ -1,5 +1,7 @@
 #pragma once
 
+#include "provenance.h"
+
 #include <QDate>
 #include <QString>
 #include <QVector>
@@ -25,6 +27,7 @@ struct Fixture_Row {
 struct Fixture_Table {
     QVector<Fixture_Row> Rows; // at most Max_Table_Records
     QDate Date;                // invalid when the file has no valid date line
+    Data_Provenance Provenance; // its Source and Status comment lines
     int Row_Count() const { return int(Rows.size()); }
 };
 
@@ -40,6 +43,7 @@ struct Flow_Conversion_Point {
 struct Flow_Conversion_Table {
     QVector<Flow_Conversion_Point> Rows; // row 0 (0 FU, 0 gpm) is implicit
     QDate Date;
+    Data_Provenance Provenance;
     int Row_Count() const { return int(Rows.size()); }
 };
 
@@ -61,6 +65,7 @@ struct Meter_List {
     QString File_Name;            // Set_Meter_Table
     QString Description;          // Set_Meter_Table_Desc, from the "Desc:" line
     QDate Date;                   // Table4_Date, from the "Date:" line
+    Data_Provenance Provenance;   // replaced at every load
     int Count() const { return int(Entries.size()); }
     // Entry by its row number 1..Count(); nullptr outside.
     const Meter_Entry *Entry(int index) const

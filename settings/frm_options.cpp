@@ -1,4 +1,6 @@
 #include "frm_options.h"
+
+#include "frm_meter_lists.h"
 #include "window_names.h"
 
 #include "tables.h"
@@ -104,6 +106,26 @@ Frm_Options::Frm_Options(const Options_Host &host)
     for (QLineEdit *box : {TB_DefaultPath, TB_DefaltName})
         box->setMinimumWidth(box->fontMetrics().averageCharWidth() * 24);
     Name_Boxes_From_Captions(this);
+    // Under the list: the chosen list's status, and the meter list editor.
+    Lab_Meter_Status = new QLabel(this);
+    Lab_Meter_Status->setObjectName(QStringLiteral("Lab_Meter_Status"));
+    Lab_Meter_Status->setWordWrap(true);
+    Lab_Meter_Status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    Button_Edit_Meter_Lists = new QPushButton(QStringLiteral("Edit Meter Lists…"), this);
+    Button_Edit_Meter_Lists->setObjectName(QStringLiteral("Button_Edit_Meter_Lists"));
+    auto *meter_box = new QWidget(this);
+    auto *meter_rows = new QVBoxLayout(meter_box);
+    meter_rows->setContentsMargins(0, 0, 0, 0);
+    delete CB_Meter->parentWidget()->layout()->replaceWidget(CB_Meter, meter_box);
+    meter_rows->addWidget(CB_Meter);
+    auto *status_row = new QHBoxLayout;
+    status_row->addWidget(Lab_Meter_Status, 1);
+    status_row->addWidget(Button_Edit_Meter_Lists);
+    meter_rows->addLayout(status_row);
+    setTabOrder(CB_Meter, Button_Edit_Meter_Lists);
+    setTabOrder(Button_Edit_Meter_Lists, TB_Editor);
+    connect(CB_Meter, &QComboBox::currentIndexChanged, this, [this] { Show_Meter_Status(); });
+    connect(Button_Edit_Meter_Lists, &QPushButton::clicked, this, [this] { Edit_Meter_Lists(); });
 
     Prompt &prompt = main_.Prompts;
     connect(save, &QPushButton::clicked, this, &Frm_Options::Save);
@@ -197,12 +219,61 @@ void Frm_Options::Load()
     Lab_Meter->setText(Entry_Text(s.Set_Meter_Table, state.Meters.Description));
     Lab_Meter->setToolTip(Lab_Meter->text());
 
-    Meter_File_Table = Scan_Meter_Lists(state.App_Path);
+    Fill_Meter_Lists(QString());
+}
+
+// The lists of the program folder and the user's own, sorted by name.
+void Frm_Options::Fill_Meter_Lists(const QString &select)
+{
+    Meter_Places = Meter_List_Places(main_.State);
+    std::stable_sort(Meter_Places.begin(), Meter_Places.end(),
+                     [](const auto &a, const auto &b) { return a.Name.toUpper() < b.Name.toUpper(); });
+    Meter_File_Table.clear();
     CB_Meter->clear();
-    for (const auto &row : std::as_const(Meter_File_Table))
-        CB_Meter->addItem(Entry_Text(row.first, row.second));
+    for (const Meter_List_Place &p : std::as_const(Meter_Places)) {
+        Meter_File_Table.append({p.Name, p.Description});
+        CB_Meter->addItem(Entry_Text(p.Name, p.Description));
+    }
     CB_Meter->setPlaceholderText(Lab_Meter->text());
-    CB_Meter->setCurrentIndex(CB_Meter->findText(Lab_Meter->text()));
+    int index = CB_Meter->findText(Lab_Meter->text());
+    for (int i = 0; i < Meter_Places.size(); ++i)
+        if (Meter_Places[i].Name == select)
+            index = i;
+    CB_Meter->setCurrentIndex(index);
+    Show_Meter_Status();
+}
+
+void Frm_Options::Show_Meter_Status()
+{
+    const int index = CB_Meter->currentIndex();
+    if (index < 0 || index >= Meter_Places.size()) {
+        Lab_Meter_Status->clear();
+        return;
+    }
+    const Meter_List_Place &p = Meter_Places[index];
+    const Data_Provenance provenance = Read_Provenance(p.Path, Long_Table_Lines);
+    QString text = QStringLiteral("Status: %1").arg(provenance.Status.isEmpty() ? QStringLiteral("not stated") : provenance.Status);
+    if (p.User_Own)
+        text += QStringLiteral("  (your list)");
+    Lab_Meter_Status->setText(text);
+    Lab_Meter_Status->setStyleSheet(provenance.Estimate() ? QStringLiteral("color: #a04000") : QString());
+    Lab_Meter_Status->setToolTip(provenance.Sources.isEmpty() ? QStringLiteral("No source named")
+                                                              : QStringLiteral("Sources:\n") + provenance.Sources.join(u'\n'));
+}
+
+void Frm_Options::Edit_Meter_Lists()
+{
+    auto *editor = new Frm_Meter_Lists(main_.State, main_.Prompts, [this] {
+        const int index = CB_Meter->currentIndex();
+        const QString chosen = index >= 0 && index < Meter_Places.size() ? Meter_Places[index].Name : QString();
+        Fill_Meter_Lists(chosen);
+        // A list in use that was saved again is read again.
+        if (main_.Set_Meter)
+            main_.Set_Meter();
+    }, this);
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    editor->setWindowModality(Qt::WindowModal);
+    editor->show();
 }
 
 void Frm_Options::Defaults()

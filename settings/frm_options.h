@@ -1,5 +1,6 @@
 #pragma once
 
+#include "meter_list_edit.h"
 #include "program_state.h"
 #include "prompt.h"
 
@@ -63,6 +64,14 @@ public:
         *TB_Default_C_Plumbing, *TB_Default_Len_Factor, *TB_Default_Pressure_Treatment, *TB_Default_Pressure_Fixture;
     QLabel *Lab_Meter, *Lab_Version;
     QComboBox *CB_Meter;
+    // Beside the list: the chosen list's status (its sources in the tooltip)
+    // and the meter list editor.
+    QLabel *Lab_Meter_Status;
+    QPushButton *Button_Edit_Meter_Lists;
+    QList<Meter_List_Place> Meter_Places; // in the order of Meter_File_Table
+    void Fill_Meter_Lists(const QString &select);
+    void Show_Meter_Status();
+    void Edit_Meter_Lists();
 
 private:
     QList<QLineEdit *> Numeric_Boxes() const;

@@ -5,6 +5,7 @@
 // pressure example and the rising-meter-list check.
 
 #include "calculate.h"
+#include "meter_list_edit.h"
 #include "program_state.h"
 #include "tables.h"
 #include "test_support.h"
@@ -104,23 +105,9 @@ struct Example {
     Calc_Outcome Run() { return Calculate(job, priv, pub, conv, meters, false, true); }
 };
 
-// Why a meter list does not rise, or the empty text: every entry must be a
-// larger meter than the one before it, with a strictly higher maximum flow
-// and no more loss at the earlier meter's maximum flow, or an up-sizing
-// step would gain nothing or lose pressure.
+// Why a meter list does not rise, or the empty text (the rule a user's
+// list must pass to be saved).
 inline QString Rising_Fault(const Meter_List &list)
 {
-    for (int k = 1; k < list.Count(); ++k) {
-        const Meter_Entry &before = list.Entries[k - 1];
-        const Meter_Entry &after = list.Entries[k];
-        if (!(after.Max_Flow > before.Max_Flow))
-            return QStringLiteral("%1 (%2 gpm) does not rate above %3 (%4 gpm)")
-                .arg(after.Size_Label).arg(after.Max_Flow).arg(before.Size_Label).arg(before.Max_Flow);
-        const double loss_before = Meter_Loss(before, before.Max_Flow);
-        const double loss_after = Meter_Loss(after, before.Max_Flow);
-        if (loss_after > loss_before)
-            return QStringLiteral("%1 loses %2 psi at %3 gpm where %4 loses %5 psi")
-                .arg(after.Size_Label).arg(loss_after).arg(before.Max_Flow).arg(before.Size_Label).arg(loss_before);
-    }
-    return QString();
+    return Rising_Rule_Problem(list).Reason;
 }

@@ -5,6 +5,7 @@
 #include "frm_diagram.h"
 #include "fault_folder.h"
 #include "frm_dialog_file.h"
+#include "frm_meter_lists.h"
 #include "frm_note.h"
 #include "frm_options.h"
 #include "frm_pressure.h"
@@ -25,6 +26,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTableWidget>
 #include <QToolBar>
 #include <QtTest>
 
@@ -377,6 +379,75 @@ private slots:
         QCOMPARE(options->CB_Meter->currentIndex(), chosen);
         options->close(); // Cancel: nothing changes
         QCOMPARE(w.main->State.Settings.Default_DefaultName, QStringLiteral("Someone"));
+    }
+
+    // The estimate marks follow the list in use and the meter chosen: the
+    // 2" of the displacement list is published, its 3" continuous flow and
+    // every turbine rating are estimates.
+    void Estimate_Marks_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("count"); // of the first fixture row
+        QTest::addColumn<bool>("meter_marked");
+        QTest::newRow("displacement 2 in.") << "AWWA-Standard.mtr" << "10" << false;
+        QTest::newRow("displacement 3 in.") << "AWWA-Standard.mtr" << "133" << true;
+        QTest::newRow("turbine") << "AWWA-Turbine.mtr" << "10" << true;
+    }
+    void Estimate_Marks()
+    {
+        QFETCH(QString, list);
+        QFETCH(QString, count);
+        QFETCH(bool, meter_marked);
+        Main_Window w;
+        w.main->State.Settings.Set_Meter_Table = list;
+        w.main->State.Settings.Default_Calc_Flow = Loose_Value::Of_Boolean(false);
+        w.main->State.Job.Flow_Basis = Flow_Kind::Continuous;
+        w.main->Set_Meter();
+        w.main->State.Job.Fixture_Count[0] = count;
+        w.main->Show_Job();
+        w.Calculate();
+        QVERIFY(w.main->Mark_Meter_Table->isVisibleTo(w.main.get()));
+        QVERIFY(w.main->Mark_Meter_Table->toolTip().contains(QStringLiteral("Source")));
+        QCOMPARE(w.main->Mark_Meter_Size->isVisibleTo(w.main.get()), meter_marked);
+    }
+
+    // The editor refuses a list that breaks the rules, names the row and the
+    // reason and writes nothing; the same list put right is saved as the
+    // user's own, offered by Options and read back to the same values.
+    void Meter_List_Editor_Refuses_Then_Saves()
+    {
+        Main_Window w;
+        w.main->Open_Options();
+        auto *options = w.main->findChild<Frm_Options *>();
+        QTest::mouseClick(options->Button_Edit_Meter_Lists, Qt::LeftButton);
+        auto *editor = options->findChild<Frm_Meter_Lists *>();
+        QVERIFY(editor);
+        QVERIFY(!editor->Pb_Delete->isEnabled()); // the shipped list in use
+        editor->New_List();
+        editor->TB_Name->setText(QStringLiteral("Utility.mtr"));
+        const QStringList meters[2] = {{"1\"", "Acme", "T1", "50", "25", "20", "2.2", "30", "5.3", "50", "15"},
+                                       {"1-1/2\"", "Acme", "T2", "100", "50", "40", "3.3", "70", "2.8", "100", "20"}};
+        editor->Grid->setRowCount(2);
+        for (int r = 0; r < 2; ++r)
+            for (int c = 0; c < 11; ++c)
+                editor->Grid->setItem(r, c, new QTableWidgetItem(meters[r][c]));
+        const QString path = User_Meter_List_Folder(w.main->State) + QStringLiteral("/Utility.mtr");
+        QVERIFY(!editor->Save_List());
+        QCOMPARE(editor->Lab_Problem->text(),
+                 QStringLiteral("Not saved: row 2 (1-1/2\"): the loss curve falls: loss 2 (2.8 psi at 70 gpm) is not above 3.3 psi."));
+        QCOMPARE(w.prompt.Messages.last(), editor->Lab_Problem->text());
+        QVERIFY(!QFile::exists(path));
+        editor->Grid->item(1, 8)->setText(QStringLiteral("9.8"));
+        QVERIFY(editor->Save_List());
+        Meter_List saved;
+        Load_Meter_List(saved, path);
+        QCOMPARE(saved.Count(), 2);
+        QCOMPARE(saved.Entries[1].Loss_Point_Loss[1], 9.8);
+        QVERIFY(options->CB_Meter->findText(QStringLiteral("Utility.mtr"), Qt::MatchContains) >= 0);
+        QVERIFY(editor->Pb_Delete->isEnabled());
+        w.prompt.Answers = {Prompt::Answer::Yes};
+        editor->Delete_List();
+        QVERIFY(!QFile::exists(path));
     }
 
     void Meter_Lists_Of_A_Folder()

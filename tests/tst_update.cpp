@@ -448,6 +448,26 @@ private slots:
         QCOMPARE(f.Get(QStringLiteral("Version.txt")), QByteArray("old Version.txt"));
     }
 
+    // A user's own list is not the update's: not offered, never replaced,
+    // while a shipped list of the same run is.
+    void User_List_Is_Never_Replaced()
+    {
+        Run_Fixture f;
+        const QByteArray mine = "Date: 01/01/2026\r\nDesc: mine\r\n' Owner: user\r\n";
+        f.Put(QStringLiteral("Mine.mtr"), mine);
+        for (const char *name : {"Mine.mtr", "AWWA-Standard.mtr"})
+            f.source[QLatin1String(name)] = Shipped(QStringLiteral("AWWA-Standard.mtr"), "new");
+        for (const Update_List_Row &row : Local_Meter_Lists(f.dir.path()))
+            QVERIFY(row.Name != u"Mine.mtr");
+        Update_Choice c;
+        c.Meter_Lists = {QStringLiteral("Mine.mtr"), QStringLiteral("AWWA-Standard.mtr")};
+        const Update_Run_Result r = f.Run(c);
+        QVERIFY2(r.Problems.isEmpty(), qPrintable(r.Problems.join(u' ')));
+        QCOMPARE(f.Get(QStringLiteral("Mine.mtr")), mine);
+        QVERIFY(f.Get(QStringLiteral("AWWA-Standard.mtr")).endsWith("' new\r\n"));
+        QVERIFY(!f.Files().contains(QStringLiteral("Mine-062702.bak")));
+    }
+
     void Read_Only_Files_End_Up_Writable()
     {
         Run_Fixture f;

@@ -1,5 +1,6 @@
 #include "frm_main.h"
 
+#include "estimate_marks.h"
 #include "frm_about.h"
 #include "frm_dialog_file.h"
 #include "frm_update.h"
@@ -369,6 +370,7 @@ void Frm_Main::Show_Results()
     QPalette p = Lab_Pressure_Fixture->palette();
     p.setColor(QPalette::WindowText, job.Pressure_Color == 255 ? QColor(255, 0, 0) : QColor(0, 0, 0));
     Lab_Pressure_Fixture->setPalette(p);
+    Show_Meter_Mark(Mark_Meter_Size, State.Meters, job.Meter_Index);
     Fit_Meter_Font();
 }
 
@@ -453,6 +455,7 @@ void Frm_Main::Show_Meter_Table()
     const QString &description = State.Meters.Description;
     Lab_Meter_Table->setText(description);
     Lab_Meter_Table->setToolTip(description.isEmpty() ? tip : description + QStringLiteral("\n\n") + tip);
+    Show_List_Mark(Mark_Meter_Table, State.Meters);
 }
 
 void Frm_Main::Print_Preview()

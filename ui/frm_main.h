@@ -124,6 +124,7 @@ public:
     QLabel *Label9 = nullptr, *Lab_Meter_Size = nullptr;
     QLabel *Label14 = nullptr, *Lab_Pressure_Fixture = nullptr;
     QLabel *Label13 = nullptr, *Lab_Meter_Table = nullptr;
+    QLabel *Mark_Meter_Table = nullptr, *Mark_Meter_Size = nullptr; // "estimate" beside them
     QPushButton *Button_Options = nullptr;
     QLabel *Label11 = nullptr, *Lab_Note = nullptr, *Image1 = nullptr;
     QPushButton *Button_Note = nullptr;

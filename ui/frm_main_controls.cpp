@@ -1,6 +1,7 @@
 #include "frm_main.h"
 
 #include "elided_label.h"
+#include "estimate_marks.h"
 #include "key_state.h"
 #include "window_names.h"
 #include "number_format.h"
@@ -129,6 +130,8 @@ void Frm_Main::Build_Controls()
     for (QLabel *box : {Lab_Fixture_Units, Lab_Design_Flow, Lab_Meter_Size, Lab_Pressure_Fixture, Lab_Note})
         box->setSizePolicy(QSizePolicy::Ignored, box->sizePolicy().verticalPolicy());
     Lab_Meter_Table->setSizePolicy(QSizePolicy::Ignored, Lab_Meter_Table->sizePolicy().verticalPolicy());
+    Mark_Meter_Table = Add_Estimate_Mark(Lab_Meter_Table, QStringLiteral("Mark_Meter_Table"));
+    Mark_Meter_Size = Add_Estimate_Mark(Lab_Meter_Size, QStringLiteral("Mark_Meter_Size"));
     // The option groups keep narrow margins, so that the two columns fit a
     // screen 1024 pixels wide.
     for (QLayout *group : std::initializer_list<QLayout *>{ui_->use_layout, ui_->flush_layout, ui_->flow_layout})

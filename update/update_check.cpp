@@ -4,6 +4,7 @@
 #include "leading_number.h"
 #include "number_format.h"
 #include "text_codec.h"
+#include "meter_list_edit.h"
 #include "tables.h"
 #include "update_fetch.h"
 
@@ -81,7 +82,8 @@ QList<Update_List_Row> Local_Meter_Lists(const QString &folder)
 {
     QList<Update_List_Row> rows;
     for (const Meter_List_File &file : Scan_Meter_List_Files(folder))
-        rows.append({file.Name, file.Date_Text, QString(), false, QString()});
+        if (!Is_User_Meter_List(folder + u'/' + file.Name)) // a user's own list is not the update's
+            rows.append({file.Name, file.Date_Text, QString(), false, QString()});
     return rows;
 }
 

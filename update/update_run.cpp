@@ -1,6 +1,7 @@
 #include "update_run.h"
 
 #include "program_state.h"
+#include "meter_list_edit.h"
 #include "update_check.h"
 #include "update_staging.h"
 #include "update_verify.h"
@@ -242,6 +243,10 @@ Update_Run_Result Run_Update(const Update_Run_Context &c, const Update_Choice &c
         if (seen.contains(list, Qt::CaseInsensitive))
             continue;
         seen << list;
+        if (Is_User_Meter_List(app + u'/' + list)) { // a user's own list is never replaced
+            result.Messages << QStringLiteral("%1 is your own meter list: the update left it as it is.").arg(list);
+            continue;
+        }
         items.append(Make_Item(at_source, list, Update_File_Kind::Meter_List, Stem(list) + u'-' + stamp + QStringLiteral(".bak")));
     }
     if (choice.Program) {
