@@ -1,5 +1,6 @@
 #include "associate.h"
 
+#include "program_state.h"
 #include "user_file.h"
 
 #include <QDir>
@@ -114,6 +115,63 @@ QByteArray With_Default(const QByteArray &old, const QString &key, const QString
             lines.insert(section + 1, entry);
     }
     return (lines.join(u'\n') + u'\n').toUtf8();
+}
+
+// Removes the line key=value from [Default Applications], keeping every
+// other line as it was.
+QByteArray Without_Default(const QByteArray &old, const QString &key, const QString &value)
+{
+    QStringList lines = QString::fromUtf8(old).split(u'\n');
+    bool inside = false;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString line = lines[i].trimmed();
+        if (line.startsWith(u'['))
+            inside = line == QStringLiteral("[Default Applications]");
+        else if (inside && line.section(u'=', 0, 0).trimmed() == key && line.section(u'=', 1).trimmed() == value)
+            lines.removeAt(i--);
+    }
+    return lines.join(u'\n').toUtf8();
+}
+
+// The first argument of an Exec value as Exec_Argument writes it.
+QString First_Exec_Argument(const QString &value)
+{
+    // The escapes of every string value first.
+    QString text;
+    for (int i = 0; i < value.size(); ++i) {
+        if (value[i] == u'\\' && i + 1 < value.size()) {
+            const QChar c = value[++i];
+            text += c == u'n' ? QChar(u'\n') : c == u't' ? QChar(u'\t') : c == u'r' ? QChar(u'\r') : c == u's' ? QChar(u' ') : c;
+        } else {
+            text += value[i];
+        }
+    }
+    text.replace(QStringLiteral("%%"), QStringLiteral("%"));
+    if (!text.startsWith(u'"'))
+        return text.section(u' ', 0, 0);
+    QString argument;
+    for (int i = 1; i < text.size() && text[i] != u'"'; ++i) {
+        if (text[i] == u'\\' && i + 1 < text.size())
+            ++i;
+        argument += text[i];
+    }
+    return argument;
+}
+
+QByteArray Read_Small(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.read(1024 * 1024) : QByteArray();
+}
+
+bool Inside(const QString &path, const QString &folder)
+{
+    const QString f = QDir::cleanPath(folder) + u'/';
+    if (QDir::cleanPath(path).startsWith(f))
+        return true;
+    const QString real_folder = QFileInfo(folder).canonicalFilePath();
+    const QString real_path = QFileInfo(path).canonicalFilePath();
+    return !real_folder.isEmpty() && !real_path.isEmpty() && real_path.startsWith(real_folder + u'/');
 }
 
 } // namespace
@@ -255,6 +313,62 @@ Cla_Associate::Error Cla_Associate::Associate()
     apps.close();
     Write_If_Changed(Default_Apps_Path(), With_Default(old, Mime_Type(), Desktop_Entry_Name()));
     return {};
+}
+
+QString Cla_Associate::Registered_Program() const
+{
+    const QStringList lines = QString::fromUtf8(Read_Small(Desktop_Entry_Path())).split(u'\n');
+    if (!lines.contains(QStringLiteral("MimeType=") + Mime_Type() + u';'))
+        return {}; // not an entry of this type
+    for (const QString &line : lines) {
+        if (!line.startsWith(QStringLiteral("Exec=")))
+            continue;
+        const QString program = First_Exec_Argument(line.mid(5));
+        if (program != Launcher_Script_Path())
+            return program;
+        // The script's "exec 'program' "$@"" line, its quoting undone.
+        for (const QString &s : QString::fromUtf8(Read_Small(program)).split(u'\n')) {
+            if (s.startsWith(QStringLiteral("exec '")) && s.endsWith(QStringLiteral("' \"$@\""))) {
+                QString quoted = s.mid(6);
+                quoted.chop(6);
+                return quoted.replace(QStringLiteral("'\\''"), QStringLiteral("'"));
+            }
+        }
+        return {};
+    }
+    return {};
+}
+
+bool Cla_Associate::Remove_Registration_Into(const QString &folder)
+{
+    const QString program = Registered_Program();
+    if (program.isEmpty() || !Inside(program, folder))
+        return false;
+    Cla_Associate earlier = *this;
+    earlier.AppCommand = program;
+    if (Read_Small(Launcher_Script_Path()) == earlier.Launcher_Script_Text().toUtf8())
+        QFile::remove(Launcher_Script_Path());
+    QFile::remove(Desktop_Entry_Path());
+    Run_Desktop_Tool(QStringLiteral("update-desktop-database"), {Data_Home() + QStringLiteral("/applications")});
+    if (Read_Small(Mime_Package_Path()) == Mime_Package_Text().toUtf8()) {
+        QFile::remove(Mime_Package_Path());
+        Run_Desktop_Tool(QStringLiteral("update-mime-database"), {Data_Home() + QStringLiteral("/mime")});
+    }
+    const QByteArray apps = Read_Small(Default_Apps_Path());
+    const QByteArray without = Without_Default(apps, Mime_Type(), Desktop_Entry_Name());
+    if (without != apps)
+        Write_User_File(Default_Apps_Path(), without);
+    return true;
+}
+
+void Register_Quorvel_At_Start(const QString &program_file)
+{
+    const QString folder = QFileInfo(program_file).absolutePath();
+    Cla_Associate type = Quorvel_Association(program_file);
+    if (Package_Managed(folder))
+        type.Remove_Registration_Into(folder);
+    else
+        type.Associate(); // a failing registration does not stop the program
 }
 
 Cla_Associate Quorvel_Association(const QString &program_file)

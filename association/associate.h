@@ -51,6 +51,16 @@ public:
     bool Needs_Launcher_Script() const;
     QString Launcher_Script_Path() const;
     QString Launcher_Script_Text() const;
+
+    // The program the per-user desktop entry starts (through the launcher
+    // script when it names that): empty when there is no entry or it was not
+    // written by Associate.
+    QString Registered_Program() const;
+    // Removes the per-user registration when its entry starts a program in
+    // folder: the entry, the launcher script, the type package as Associate
+    // writes it and the default naming the entry; a registration of a program
+    // elsewhere stays. Returns true when it removed one.
+    bool Remove_Registration_Into(const QString &folder);
 };
 
 // Runs a desktop tool that refreshes a cache (update-mime-database,
@@ -60,6 +70,12 @@ void Run_Desktop_Tool(const QString &program, const QStringList &args);
 // Quorvel's own job-file type, registered by the program at each start and by
 // the installer: "Quorvel Data File", *.qvl, opened by the program file.
 Cla_Associate Quorvel_Association(const QString &program_file);
+
+// What the program does at each start: registers its type per user, unless
+// its folder belongs to a system package, whose own entry, type and icon
+// serve every user and go with the package. There it writes nothing per user
+// and removes what an earlier start wrote for a program in that folder.
+void Register_Quorvel_At_Start(const QString &program_file);
 
 // The icon the desktop entry names: the theme name "quorvel" when the hicolor
 // theme holds it (under XDG_DATA_HOME or one of XDG_DATA_DIRS), otherwise

@@ -89,6 +89,13 @@ const char *const Usage_Text =
     "be opened (the other jobs are still sized). --pdf: see above. The settings\n"
     "are read, never written.\n";
 
+// The usage as the user types it: the command the package and setup
+// install is "quorvel" (the program file in its folder is "Quorvel").
+QString Usage()
+{
+    return QString::fromLatin1(Usage_Text).replace(QStringLiteral("\n  Quorvel "), QStringLiteral("\n  quorvel "));
+}
+
 void Print(FILE *stream, const QString &text)
 {
     const QByteArray bytes = text.toUtf8();
@@ -583,7 +590,7 @@ int Run_Command_Line(const QStringList &args, const QString &program_folder, FIL
                      const QString &settings_file, const Pdf_Writer &pdf_writer)
 {
     if (const QString error = Command_Line_Error(args); !error.isEmpty()) {
-        Print(err, QStringLiteral("Quorvel: %1\n\n").arg(error) + QString::fromLatin1(Usage_Text));
+        Print(err, QStringLiteral("Quorvel: %1\n\n").arg(error) + Usage());
         return Usage_Or_File_Error;
     }
     if (Is_Import_Meter_List_Run(args))
@@ -607,7 +614,7 @@ int Run_Command_Line(const QStringList &args, const QString &program_folder, FIL
     }
     const Arguments a = Parse(args);
     if (a.mode == Arguments::Mode::Help) {
-        Print(out, QString::fromLatin1(Usage_Text));
+        Print(out, Usage());
         return Sized;
     }
     if (a.mode == Arguments::Mode::Version) {

@@ -53,7 +53,11 @@ int main(int argc, char **argv)
             yes = true;
         } else if (std::strcmp(a, "--uninstall") == 0) {
             uninstall = true;
-        } else if (std::strcmp(a, "--prefix") == 0 && i + 1 < argc) {
+        } else if (std::strcmp(a, "--prefix") == 0) {
+            if (i + 1 == argc || argv[i + 1][0] == '\0') {
+                std::fprintf(stderr, "setup: --prefix needs a folder\n\n%s", Usage);
+                return 2;
+            }
             prefix = QString::fromLocal8Bit(argv[++i]);
         } else if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
             std::fputs(Usage, stdout);
@@ -81,8 +85,10 @@ int main(int argc, char **argv)
             std::fputs("setup: no display and no terminal to ask on: give --yes\n", stderr);
             return 2;
         }
-        const std::string question = (uninstall ? "Remove Quorvel from " : "Install Quorvel into ")
-                                     + paths.Prefix.toStdString() + "?";
+        const char *const verb = uninstall                        ? "Remove Quorvel from "
+                                 : Is_Setup_Install(paths.Prefix) ? "Upgrade the Quorvel in "
+                                                                  : "Install Quorvel into ";
+        const std::string question = verb + paths.Prefix.toStdString() + "?";
         if (!Ask(question.c_str()))
             return 1;
     }
@@ -98,8 +104,9 @@ int main(int argc, char **argv)
         return 0;
     }
     const QString program = paths.Prefix + QStringLiteral("/Quorvel");
-    std::printf("Quorvel was %s. Start it from the applications menu, with the command quorvel, or as %s\n",
-                r.Upgrade ? "upgraded" : "installed", qPrintable(program));
+    std::printf("Quorvel was %s. Start it from the applications menu, %sor as %s\n",
+                r.Upgrade ? "upgraded" : "installed", r.Command_On_Path ? "with the command quorvel, " : "",
+                qPrintable(program));
     if (!yes && terminal && display && Ask("Start Quorvel now?") && !Start(program)) {
         std::fprintf(stderr, "setup: Quorvel could not be started\n");
         return 1;

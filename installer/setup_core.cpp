@@ -283,8 +283,8 @@ Setup_Result Setup_Install(const Setup_Paths &p)
         if (!now.Files.contains(f) && Inside(f, {p.Prefix}))
             QFile::remove(f);
     }
-    r.Done << (r.Upgrade ? QStringLiteral("Upgraded the program folder %1 (%2 files); your settings and job "
-                                          "files were kept.")
+    r.Done << (r.Upgrade ? QStringLiteral("Upgraded the program folder %1 (%2 files); files of yours in it were "
+                                          "kept.")
                          : QStringLiteral("Installed the program folder %1 (%2 files)."))
                   .arg(Home_Short(p.Prefix))
                   .arg(names.size());
@@ -329,7 +329,8 @@ Setup_Result Setup_Install(const Setup_Paths &p)
             now.Files << command;
             r.Done << QStringLiteral("Made the command %1.").arg(Home_Short(command));
             const QStringList path = qEnvironmentVariable("PATH").split(u':');
-            if (!path.contains(p.Bin_Folder))
+            r.Command_On_Path = path.contains(p.Bin_Folder);
+            if (!r.Command_On_Path)
                 r.Done << QStringLiteral("%1 is not on your PATH: add it to start Quorvel by its name.")
                               .arg(Home_Short(p.Bin_Folder));
         } else {
@@ -431,7 +432,9 @@ Setup_Result Setup_Uninstall(const Setup_Paths &p)
             r.Done << QStringLiteral("Kept %1: it holds files setup did not install (%2).")
                           .arg(p.Prefix, left.mid(0, 5).join(QStringLiteral(", ")));
     }
-    r.Done << QStringLiteral("Your settings were kept.");
+    const QString settings = p.Config_Home + QStringLiteral("/Quorvel/Quorvel.ini");
+    if (QFileInfo::exists(settings))
+        r.Done << QStringLiteral("Your settings in %1 were kept.").arg(Home_Short(settings));
     r.Ok = true;
     return r;
 }

@@ -36,6 +36,7 @@ bool Is_Setup_Install(const QString &prefix);
 struct Setup_Result {
     bool Ok = false;
     bool Upgrade = false;   // an earlier install was there
+    bool Command_On_Path = false; // the command quorvel was made in a folder on PATH
     QStringList Done;       // what was done, one line each, for the user
     QString Error;          // why it failed; nothing was changed by a failed install
 };

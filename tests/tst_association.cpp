@@ -117,6 +117,52 @@ private slots:
                                         "text/html=web.desktop\napplication/x-quorvel=quorvel.desktop\n"));
     }
 
+    // A program in a package's folder registers nothing per user, and takes
+    // away what an earlier start wrote for a program in that folder; a
+    // registration of a program elsewhere (the user's own install) stays.
+    void Package_Install_Leaves_No_User_Registration_data()
+    {
+        QTest::addColumn<QString>("package"); // the package's program folder
+        QTest::addColumn<QString>("earlier"); // folder of the earlier start's program, "" for none
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("none") << "usr/lib/quorvel" << "" << false;
+        QTest::newRow("into the package") << "usr/lib/quorvel" << "usr/lib/quorvel" << true;
+        QTest::newRow("through the launcher script") << "opt/my apps" << "opt/my apps" << true;
+        QTest::newRow("into the package, by a link") << "usr/lib/quorvel" << "link" << true;
+        QTest::newRow("the user's own install") << "usr/lib/quorvel" << "opt/my apps" << false;
+        QTest::newRow("a folder beside the package's") << "usr/lib/quorvel" << "usr/lib/quorvel2" << false;
+    }
+    void Package_Install_Leaves_No_User_Registration()
+    {
+        QFETCH(QString, package);
+        QFETCH(QString, earlier);
+        QFETCH(bool, removed);
+        const QString folder = home_.filePath(package);
+        QVERIFY(Write_File(folder + QStringLiteral("/package-managed")));
+        QVERIFY(Write_File(folder + QStringLiteral("/Quorvel"), "#!/bin/sh\n", true));
+        QVERIFY(QFile::link(folder, home_.filePath(QStringLiteral("link"))));
+        const QString list = home_.filePath(QStringLiteral("config/mimeapps.list"));
+        const QByteArray others = "[Default Applications]\ntext/html=web.desktop\n";
+        QVERIFY(Write_File(list, others));
+        if (!earlier.isEmpty())
+            QCOMPARE(Quorvel_Association(home_.filePath(earlier + QStringLiteral("/Quorvel"))).Associate().Number, 0);
+        const Cla_Associate type = Quorvel_Association(folder + QStringLiteral("/Quorvel"));
+        const auto existing = [&type] {
+            QStringList files;
+            for (const QString &f : {type.Desktop_Entry_Path(), type.Mime_Package_Path(), type.Launcher_Script_Path()})
+                if (QFile::exists(f))
+                    files << f;
+            return files;
+        };
+        const QStringList before = existing();
+        const QByteArray list_before = Read_File(list);
+
+        Register_Quorvel_At_Start(folder + QStringLiteral("/Quorvel"));
+        QCOMPARE(existing(), removed ? QStringList() : before);
+        QCOMPARE(Read_File(list), removed ? others : list_before);
+        QCOMPARE(before.isEmpty(), earlier.isEmpty());
+    }
+
     // One Exec argument, escaped by hand: quoted where a reserved character
     // stands, " ` $ \\ escaped inside the quotes, % doubled, and backslashes
     // doubled once more as in every string value.

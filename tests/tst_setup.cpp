@@ -109,6 +109,35 @@ private slots:
         QVERIFY(!QFileInfo::exists(home_ + QStringLiteral("/.local")));
     }
 
+    // What setup reports is what is so: the command is offered by its name only
+    // when its folder is on PATH, and settings are named as kept only when
+    // there are any.
+    void Reports_Path_And_Settings_Truthfully_data()
+    {
+        QTest::addColumn<bool>("on_path");
+        QTest::addColumn<bool>("settings");
+        QTest::newRow("on PATH, with settings") << true << true;
+        QTest::newRow("not on PATH, no settings") << false << false;
+    }
+    void Reports_Path_And_Settings_Truthfully()
+    {
+        QFETCH(bool, on_path);
+        QFETCH(bool, settings);
+        const QByteArray saved_path = qgetenv("PATH");
+        qputenv("PATH", on_path ? QFile::encodeName(home_) + "/.local/bin:/usr/bin:/bin" : QByteArray("/usr/bin:/bin"));
+        if (settings)
+            QVERIFY(Write(home_ + QStringLiteral("/.config/Quorvel/Quorvel.ini"), "[Config]\n"));
+        const QString prefix = home_ + QStringLiteral("/q");
+        const Setup_Result r = Setup_Install(Paths(prefix));
+        qputenv("PATH", saved_path);
+        QVERIFY2(r.Ok, qPrintable(r.Error));
+        QCOMPARE(r.Command_On_Path, on_path);
+        QCOMPARE(r.Done.join(u'\n').contains(QStringLiteral("is not on your PATH")), !on_path);
+        const Setup_Result u = Setup_Uninstall(Paths(prefix));
+        QVERIFY2(u.Ok, qPrintable(u.Error));
+        QCOMPARE(u.Done.contains(QStringLiteral("Your settings in ~/.config/Quorvel/Quorvel.ini were kept.")), settings);
+    }
+
     // Another program's defaults, icons and menu entries are not touched.
     void Uninstall_Keeps_What_Others_Put_There()
     {

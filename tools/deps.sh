@@ -24,9 +24,12 @@ run=(build-essential cmake ninja-build pkg-config
 #   dpkg-dev, lintian, appstream, man-db
 #                        package_deb: the package's dependencies, its lint, metainfo and manual
 #   xorriso              distribution: the medium's image
+#   patchelf             distribution, fresh_root: the medium's programs find the libraries it carries
+#   debootstrap, imagemagick
+#                        fresh_root: the base system the medium runs on, the pictures of its windows
 test=("${run[@]}" libbenchmark-dev minisign openssl poppler-utils
       shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl libglib2.0-bin
-      dpkg-dev lintian appstream man-db xorriso)
+      dpkg-dev lintian appstream man-db xorriso patchelf debootstrap imagemagick)
 checked=("${test[@]}" clang-14 libclang-rt-14-dev llvm-14)
 
 usage() { echo "usage: $0 [--list] run|test|checked" >&2; exit 1; }

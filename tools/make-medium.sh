@@ -3,8 +3,13 @@
 # BUILD/Quorvel-VERSION.iso (Rock Ridge, so the programs keep their execute
 # bits, and Joliet; volume label QUORVEL):
 #   Quorvel-Distribution, setup, Version.txt, License.txt, QV-Help.htm,
+#   qt.conf,
 #   program/  the program folder setup installs (with Quorvel-Update.pub),
+#             with the Qt plugins and the libraries the programs need beyond
+#             the base system of tools/base-system.txt (carry-libraries.sh),
 #   update/   a signed update source made by make-update-source.sh.
+# QUORVEL_QTPATHS is the qtpaths tool of the Qt the programs are built with
+# (the medium target sets it; default: qtpaths6 on PATH or Debian's).
 # The update source is signed with the minisign secret key named by
 # $QUORVEL_SIGNING_KEY; without it, with a throwaway key pair kept in
 # BUILD/signing.
@@ -34,6 +39,10 @@ install -m 644 "$here/desktop/quorvel.svg" "$medium/program/quorvel.svg"
 (cd "$build/desktop" && find icons -name quorvel.png) | while read -r png; do
   install -D -m 644 "$build/desktop/$png" "$medium/program/icons/hicolor/${png#icons/}"
 done
+# What the programs load beyond the base system, so that they start where no Qt is installed.
+qtpaths="${QUORVEL_QTPATHS:-$(command -v qtpaths6 || echo /usr/lib/qt6/bin/qtpaths6)}"
+qt_plugins="$("$qtpaths" --query QT_INSTALL_PLUGINS)" || { echo "make-medium: $qtpaths cannot name Qt's plugin folder" >&2; exit 1; }
+bash "$here/tools/carry-libraries.sh" "$medium" "$qt_plugins"
 
 # The key the update folder is signed with, and its public half for the program.
 if [ -n "${QUORVEL_SIGNING_KEY:-}" ]; then
@@ -51,7 +60,8 @@ else
        "pair in $build/signing. Do not ship this medium."
   install -m 644 "$build/signing/throwaway.pub" "$medium/program/Quorvel-Update.pub"
 fi
-QUORVEL_BUILD_DIR="$build/bin" QUORVEL_DOCUMENTS_DIR="$medium" bash "$here/tools/make-update-source.sh" "$medium/update" --key "$key" >/dev/null
+# The update folder's program is the medium's, which finds the libraries beside it.
+QUORVEL_BUILD_DIR="$medium/program" QUORVEL_DOCUMENTS_DIR="$medium" bash "$here/tools/make-update-source.sh" "$medium/update" --key "$key" >/dev/null
 
 iso="$build/Quorvel-$version.iso"
 rm -f "$build"/Quorvel-*.iso

@@ -261,10 +261,8 @@ void Frm_Main::Startup_Sequence()
     qApp->installEventFilter(this);
     State.Current_Path = State.Settings.Default_Path;
 
-    if (options_.Register_File_Type) {
-        Cla_Associate associate = Quorvel_Association(QCoreApplication::applicationFilePath());
-        associate.Associate(); // a failing registration does not stop the program
-    }
+    if (options_.Register_File_Type)
+        Register_Quorvel_At_Start(QCoreApplication::applicationFilePath());
 
     if (!State.Load_Command.isEmpty())
         Open_Job();
