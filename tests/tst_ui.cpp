@@ -17,6 +17,7 @@
 #include <QClipboard>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -676,17 +677,35 @@ private slots:
                 QVERIFY2(!w.Find<QAction>(QLatin1String(name))->shortcut().isEmpty(), name);
     }
 
-    // Alt+D brings the focus to the date to type it; Tab does not stop there.
-    void Date_Takes_The_Focus_By_Its_Key()
+    // Keys that reach what had no keyboard path: Alt+D the date (Tab still
+    // passes it by), F10 and Alt then Down the File menu.
+    void Keys_Reach_The_Commands_data()
     {
+        QTest::addColumn<QList<QKeyCombination>>("keys");
+        QTest::addColumn<QString>("reached");
+        QTest::newRow("Alt+D") << QList<QKeyCombination>{Qt::ALT | Qt::Key_D} << u"DTPicker1"_qs;
+        QTest::newRow("F10") << QList<QKeyCombination>{QKeyCombination(Qt::Key_F10)} << u"Menu_File"_qs;
+        QTest::newRow("Alt, Down") << QList<QKeyCombination>{QKeyCombination(Qt::Key_Alt), QKeyCombination(Qt::Key_Down)}
+                                   << u"Menu_File"_qs;
+    }
+    void Keys_Reach_The_Commands()
+    {
+        QFETCH(QList<QKeyCombination>, keys);
+        QFETCH(QString, reached);
         Main_Window w;
         QVERIFY(Settle(w.main.get()));
         w.main->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.main.get()));
         w.Find<QLineEdit>(QStringLiteral("TB_Location"))->setFocus();
-        QTest::keySequence(w.main.get(), QKeySequence(Qt::ALT | Qt::Key_D));
+        for (const QKeyCombination key : keys)
+            QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
         QCoreApplication::processEvents();
-        QVERIFY(w.Find<QDateEdit>(QStringLiteral("DTPicker1"))->hasFocus());
+        if (auto *menu = w.main->findChild<QMenu *>(reached)) {
+            QTRY_VERIFY(menu->isVisible());
+            menu->close();
+        } else {
+            QVERIFY(w.Find<QWidget>(reached)->hasFocus());
+        }
         QVERIFY(w.Find<QRadioButton>(QStringLiteral("Opt_Pub_Use"))->toolTip().contains(QStringLiteral("Shift+Down")));
     }
 
@@ -740,8 +759,24 @@ private slots:
         entries[1]->trigger();
         QCOMPARE(w.main->State.Job_File_Name, paths[7]);
         QCOMPARE(w.main->Recent_Jobs.first(), paths[7]);
+        // A job dropped on the window opens as Open does.
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(paths[3])});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w.main.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w.main.get(), &drop);
+        QVERIFY(drop.isAccepted());
+        QTRY_COMPARE(w.main->State.Job_File_Name, paths[3]);
+        // Closing keeps the list, the window's place and the details' state.
+        w.main->Show_Calc_Details();
+        w.main->close();
         Settings_Store store(w.dir.filePath(QStringLiteral("Quorvel.ini")));
         QCOMPARE(Read_Recent_Jobs(store), w.main->Recent_Jobs);
+        const Window_Memory kept = Read_Window_Memory(store);
+        QVERIFY(kept.Details_Open);
+        QVERIFY(!kept.Main_Geometry.isEmpty());
     }
 
     // A file that is not text is refused with the reason, and nothing of

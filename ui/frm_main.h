@@ -131,6 +131,8 @@ public:
     // The settings store the window reads at startup and the options write.
     class Settings_Store Open_Settings_Store() const;
     bool Quit_Requested() const { return quit_requested_; }
+    // The size and place of the last run were restored at startup.
+    bool Geometry_Restored() const { return geometry_restored_; }
     int Sounds_Played() const { return sounds_played_; }
 
     // Controls, by their names
@@ -210,4 +212,5 @@ private:
     bool results_stale_ = false;
     QByteArray details_geometry_;
     bool details_remembered_open_ = false;
+    bool geometry_restored_ = false;
 };

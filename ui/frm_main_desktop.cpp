@@ -220,8 +220,7 @@ void Frm_Main::Restore_Window_Memory()
     Recent_Jobs = Read_Recent_Jobs(store);
     Fill_Recent_Menu();
     const Window_Memory m = Read_Window_Memory(store);
-    if (!m.Main_Geometry.isEmpty())
-        restoreGeometry(m.Main_Geometry);
+    geometry_restored_ = !m.Main_Geometry.isEmpty() && restoreGeometry(m.Main_Geometry);
     details_geometry_ = m.Details_Geometry;
     details_remembered_open_ = m.Details_Open;
 }
