@@ -827,6 +827,7 @@ private slots:
         QTest::newRow("row") << 0 << u"12\t5"_qs << QStringList{"12", "5"};
         QTest::newRow("past the last row") << Grid_Rows - 2 << u"1\n2\n3"_qs << QStringList{"1", "2"};
         QTest::newRow("one cell") << 2 << u"12"_qs << QStringList{"12"};
+        QTest::newRow("one cell and its line break") << 2 << u"12\r\n"_qs << QStringList{"12"};
     }
     void Pasted_Cells_Fill_The_Counts()
     {

@@ -229,6 +229,7 @@ void Frm_Main::Connect_Edits()
 void Frm_Main::Mark_Modified()
 {
     State.Flag_Save = 1;
+    Refresh_Title();
 }
 
 void Frm_Main::Startup_Sequence()

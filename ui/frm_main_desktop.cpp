@@ -169,8 +169,13 @@ bool Frm_Main::Paste_Counts(int row, const QString &text)
     else
         for (const QString &line : lines)
             cells << line.section(u'\t', 0, 0); // of a block, its first column
-    if (cells.size() < 2)
-        return false;
+    if (cells.size() < 2) {
+        // One cell: as typed, without the line break a spreadsheet adds.
+        if (cells.isEmpty() || cells.first() == text)
+            return false;
+        TB_Number[row]->insert(cells.first().trimmed());
+        return true;
+    }
     int r = row, filled = 0, passed = 0;
     for (const QString &cell : std::as_const(cells)) {
         if (r >= Grid_Rows)

@@ -174,8 +174,7 @@ void Frm_Main::Hide_Calc_Details()
             Button_Calc->setFocus(Qt::OtherFocusReason);
         return;
     }
-    if (Calc_Details->isVisible())
-        details_geometry_ = Calc_Details->saveGeometry();
+    details_geometry_ = Calc_Details->saveGeometry(); // also after Escape has hidden it
     Calc_Details->hide();
     activateWindow();
 }
@@ -202,9 +201,9 @@ bool Frm_Main::Print_Report()
     if (!accepted)
         return false;
     Print_Engineering_Report(Last_Calculation, printer);
-    statusBar()->showMessage(QStringLiteral("The report was sent to %1").arg(printer.outputFileName().isEmpty()
-                                                                                  ? printer.printerName()
-                                                                                  : printer.outputFileName()),
+    const QString where = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+    statusBar()->showMessage(where.isEmpty() ? QStringLiteral("The report was sent to the printer.")
+                                             : QStringLiteral("The report was sent to %1.").arg(where),
                              20000);
     return true;
 }
