@@ -123,8 +123,9 @@ void Frm_Main::Place_Calc_Details()
 void Frm_Main::Show_Calc_Details()
 {
     // Nothing calculated yet: calculate first (not when the details open
-    // again at startup, as they were left).
-    if (Last_Calculation.Empty() && !details_remembered_open_)
+    // again at startup, as they were left; the job keeps the focus then).
+    const bool restoring = details_remembered_open_;
+    if (Last_Calculation.Empty() && !restoring)
         Calculate();
     details_remembered_open_ = false;
     if (!Calc_Details) {
@@ -150,6 +151,12 @@ void Frm_Main::Show_Calc_Details()
     else
         Calc_Details->Show_Record(Last_Calculation);
     Place_Calc_Details();
+    if (restoring) {
+        if (Details_Tabs)
+            Details_Tabs->setCurrentIndex(0);
+        activateWindow();
+        return;
+    }
     Calc_Details->Tab_Details->setFocus(Qt::ShortcutFocusReason);
 }
 
