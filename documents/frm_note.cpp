@@ -61,7 +61,10 @@ Frm_Note::Frm_Note(const QString &version, const QString &date_text, const QStri
     Lab_Note_Warning = new QLabel;
     Lab_Note_Warning->setObjectName(QStringLiteral("Lab_Note_Warning"));
     Lab_Note_Warning->setWordWrap(true);
-    Lab_Note_Warning->setStyleSheet(QStringLiteral("color: #b00000"));
+    QPalette warning = Lab_Note_Warning->palette(); // a red that reads on the dialog's background
+    warning.setColor(QPalette::WindowText,
+                     palette().color(QPalette::Window).lightness() < 128 ? QColor(255, 128, 128) : QColor(0xb0, 0, 0));
+    Lab_Note_Warning->setPalette(warning);
     Lab_Note_Warning->hide();
     layout->addWidget(Lab_Note_Warning);
     layout->addLayout(buttons);

@@ -119,6 +119,22 @@ QByteArray Job_File_Bytes(const Program_State &state)
     return Encode_1252(f.join(Crlf) + Crlf);
 }
 
+namespace {
+
+// What the file cannot hold: characters outside the code page, NUL, and
+// the five bytes the code page leaves undefined (a file holding them is
+// not read as a job file).
+QStringList Unheld(QStringView text)
+{
+    QStringList out = Unencodable_1252(text);
+    for (const char16_t c : {u'\u0000', u'\u0081', u'\u008D', u'\u008F', u'\u0090', u'\u009D'})
+        if (text.contains(QChar(c)) && !out.contains(QString(QChar(c))))
+            out << QString(QChar(c));
+    return out;
+}
+
+} // namespace
+
 QStringList Unsaveable_Characters(const Sizing_Job &j)
 {
     QString all = j.Location + j.Calculated_By + j.Irrigation_Flow + j.NoteA_Flow + j.Meter_Location + j.Note
@@ -128,7 +144,52 @@ QStringList Unsaveable_Characters(const Sizing_Job &j)
         all += count;
     for (const Pressure_Field &p : Pressure_Fields)
         all += (j.*(p.Member)).Text();
-    return Unencodable_1252(all);
+    return Unheld(all);
+}
+
+QStringList Unsaveable_Fields(const Sizing_Job &j)
+{
+    QList<std::pair<QString, QString>> fields = {
+        {QStringLiteral("Location"), j.Location},
+        {QStringLiteral("Calculated By"), j.Calculated_By},
+        {QStringLiteral("Irrigation System flow"), j.Irrigation_Flow},
+        {QStringLiteral("Note A flow"), j.NoteA_Flow},
+        {QStringLiteral("Meter location"), j.Meter_Location},
+        {QStringLiteral("Calculation Note"), j.Note},
+        {QStringLiteral("No up-sizing"), j.No_Upsize.Text()},
+    };
+    for (int r = 0; r < Grid_Rows; ++r)
+        fields.append({QStringLiteral("Count, row %1").arg(r + 1), j.Fixture_Count[r]});
+    for (const Pressure_Field &p : Pressure_Fields)
+        fields.append({QStringLiteral("Pressure Details"), (j.*(p.Member)).Text()});
+    QStringList out;
+    for (const auto &[name, text] : std::as_const(fields)) {
+        const QStringList held = Unheld(text);
+        if (held.isEmpty())
+            continue;
+        QStringList shown;
+        for (const QString &c : std::as_const(held))
+            shown << QStringLiteral("\"%1\" (U+%2)")
+                         .arg(c.at(0).isPrint() ? c : QString(),
+                              QString::number(c.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0'));
+        out << name + QStringLiteral(": ") + shown.join(QStringLiteral(", "));
+    }
+    return out;
+}
+
+QString Not_Text_Reason(const QByteArray &bytes)
+{
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b == 0)
+            return QStringLiteral("it holds a NUL byte at offset %1, so it is not a job file (a job file is text)").arg(i);
+        if (b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D)
+            return QStringLiteral("its byte 0x%1 at offset %2 is no character of the job file's code page "
+                                  "(Windows-1252), so it is not a job file")
+                .arg(QString::number(b, 16).toUpper())
+                .arg(i);
+    }
+    return QString();
 }
 
 bool Write_Job_File(const Program_State &state, const QString &path, QString *error)
@@ -313,5 +374,8 @@ Job_Read_Result Read_Job_File(Program_State &state, const QString &path)
         refused.Error = file.errorString();
         return refused;
     }
+    refused.Error = Not_Text_Reason(bytes);
+    if (!refused.Error.isEmpty())
+        return refused;
     return Apply_Job_File(state, bytes);
 }

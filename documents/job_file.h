@@ -28,6 +28,15 @@ constexpr qint64 Max_Job_File_Bytes = 16 * 1024 * 1024;
 // when it holds them all.
 QStringList Unsaveable_Characters(const Sizing_Job &job);
 
+// Each field of the job whose text a job file cannot hold, by the name the
+// window gives it, with those characters ("Location: \"≥\" (U+2265)");
+// empty when the file holds every field.
+QStringList Unsaveable_Fields(const Sizing_Job &job);
+
+// Why bytes cannot be a job file's text: a NUL byte or a byte the file's
+// code page leaves undefined, with its offset; empty for a text.
+QString Not_Text_Reason(const QByteArray &bytes);
+
 // The file text of the state's job in the current layout.
 QByteArray Job_File_Bytes(const Program_State &state);
 
@@ -59,7 +68,8 @@ struct Job_Read_Result {
 // Reads a job file into the state's job, item by item: a value that cannot
 // be converted leaves its item as it was. Sets File_Version, refreshes the
 // grid and clears Flag_Save. A file larger than Max_Job_File_Bytes is not
-// opened (Error says so); a pipe is read to its end.
+// opened (Error says so), nor one that is not text (Not_Text_Reason); a
+// pipe is read to its end.
 Job_Read_Result Read_Job_File(Program_State &state, const QString &path);
 
 // The same on a file text already in memory (an empty text reads as a file

@@ -52,6 +52,13 @@ QString Unsaveable_Message(const QStringList &characters)
         .arg(shown.join(QStringLiteral(", ")));
 }
 
+QString Unsaveable_Fields_Message(const QStringList &fields)
+{
+    return QStringLiteral("The job was not saved: a job file cannot hold these characters of its fields:\n%1\n"
+                          "Replace them and save again.")
+        .arg(fields.join(u'\n'));
+}
+
 bool Job_New(Program_State &state, Prompt &prompt)
 {
     if (!Save_Prompt(state, prompt))
@@ -101,24 +108,27 @@ Calc_Outcome Job_Save(Program_State &state, Prompt &prompt, bool *saved)
     Show_All(prompt, outcome.Messages);
     if (state.filename.isEmpty())
         state.filename = state.Current_Path;
+    // A character the file's code page cannot hold would come back as "?":
+    // said before the dialog, naming the field.
+    const QStringList unheld = Unsaveable_Fields(state.Job);
+    if (!unheld.isEmpty()) {
+        prompt.Show_Message(Unsaveable_Fields_Message(unheld));
+        return outcome;
+    }
     const QString path = prompt.Choose_Save_File(Dialog_Folder(state.Current_Path), state.Job_File_Name,
                                                  Job_File_Filters, Job_File_Filter_Index);
     if (path.isEmpty())
         return outcome;
-    state.Current_Path = path;
-    state.Job_File_Name = path;
-    // A character the file's code page cannot hold would come back as "?".
-    const QStringList unheld = Unsaveable_Characters(state.Job);
-    if (!unheld.isEmpty()) {
-        prompt.Show_Message(Unsaveable_Message(unheld));
-        return outcome;
-    }
     QString error;
     if (!Write_Job_File(state, path, &error)) {
-        // The earlier file is as it was; say why this one could not be written.
+        // The earlier file is as it was, and the job still belongs to it:
+        // its name and the dialogs' folder stay; say why this one could not
+        // be written.
         prompt.Show_Message(QStringLiteral("Bad file name or path\n\n%1: %2").arg(path, Reason_Text(error)));
         return outcome;
     }
+    state.Current_Path = path;
+    state.Job_File_Name = path;
     prompt.Show_Message(QStringLiteral("Saved"));
     state.Flag_Save = 0;
     if (saved)

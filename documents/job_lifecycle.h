@@ -23,9 +23,12 @@ bool Job_Open(Program_State &state, Prompt &prompt);
 // What Save says instead of writing a job whose texts hold characters a
 // job file cannot keep.
 QString Unsaveable_Message(const QStringList &characters);
+// The same for the fields Unsaveable_Fields names, said before the save dialog.
+QString Unsaveable_Fields_Message(const QStringList &fields);
 
-// Save: calculates (its messages first), always shows the save dialog,
-// writes the file. The outcome of the calculation is returned so that the
+// Save: calculates (its messages first), refuses a job with a field the
+// file cannot hold, always shows the save dialog, writes the file; a
+// failed write keeps the job's earlier file name. The outcome of the calculation is returned so that the
 // window can refresh its results and play the sound. *saved tells whether
 // the file was written.
 Calc_Outcome Job_Save(Program_State &state, Prompt &prompt, bool *saved = nullptr);

@@ -180,9 +180,10 @@ QLabel *Frm_Size::Diameter(const QString &text)
 void Frm_Size::Highlight(QLabel *diameter)
 {
     const QColor normal = palette().color(QPalette::ButtonText);
+    const QColor marked = palette().color(QPalette::Window).lightness() < 128 ? QColor(120, 170, 255) : QColor(Qt::blue);
     for (QLabel *label : std::as_const(diameters_)) {
         QPalette p = label->palette();
-        p.setColor(QPalette::WindowText, label == diameter ? QColor(Qt::blue) : normal);
+        p.setColor(QPalette::WindowText, label == diameter ? marked : normal);
         label->setPalette(p);
     }
 }

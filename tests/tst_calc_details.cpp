@@ -39,13 +39,15 @@ private slots:
         }
     }
 
-    // Calculate opens the window on the four tabs; every number shown is
-    // the one of the main window's last calculation.
-    void Calculate_Opens_The_Details()
+    // The details open on the four tabs; every number shown is the one of
+    // the main window's last calculation.
+    void Details_Show_The_Last_Calculation()
     {
         Main_Window w(Sample_Job());
         QVERIFY(!w.main->findChild<Frm_Calc_Details *>());
         w.Calculate();
+        QVERIFY(!w.main->findChild<Frm_Calc_Details *>()); // Calculate opens no window
+        w.main->Show_Calc_Details();
         auto *details = w.main->findChild<Frm_Calc_Details *>(QStringLiteral("Frm_Calc_Details"));
         QVERIFY(details);
         QVERIFY(details->isVisible());
@@ -110,6 +112,7 @@ private slots:
     {
         Main_Window w(Sample_Job());
         w.Calculate();
+        w.main->Show_Calc_Details();
         auto *details = w.main->findChild<Frm_Calc_Details *>();
         const QString before = details->Text_Steps->toPlainText();
         QVERIFY(details->Lab_Compare_Why->text().indexOf(QStringLiteral("settled on")) < 0);
@@ -137,12 +140,15 @@ private slots:
         QVERIFY(!details->isVisible());
         QVERIFY(w.main->Last_Calculation.State.Job.Pressure_Failed);
 
-        // Closed, it opens again on the next Calculate.
-        details->close();
+        // Open, they follow every Calculate; closed, Calculate leaves them closed.
+        w.main->Show_Calc_Details();
         w.main->State.Job.Fixture_Count[0] = QStringLiteral("9");
         w.Calculate();
-        QVERIFY(details->isVisible());
         QCOMPARE(details->Record().State.Job.Fixture_Units, w.main->State.Job.Fixture_Units);
+        details->close();
+        QVERIFY(!w.main->Calc_Details_Shown());
+        w.Calculate();
+        QVERIFY(!w.main->Calc_Details_Shown());
     }
 
     void Menu_And_Toolbar_Entries()
@@ -219,6 +225,7 @@ private slots:
     {
         Main_Window w(Sample_Job());
         w.Calculate();
+        w.main->Show_Calc_Details();
         auto *details = w.main->findChild<Frm_Calc_Details *>();
         QTemporaryDir out;
         const QString png = out.filePath(QStringLiteral("profile.png"));

@@ -7,10 +7,20 @@
 #include "frm_pressure.h"
 #include "number_format.h"
 #include "frm_update.h"
+#include "frm_calc_details.h"
+#include "settings_store.h"
+#include "window_memory.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTableWidget>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -71,7 +81,7 @@ private slots:
         // First start: the reset message, once.
         QCOMPARE(w.prompt.Messages.size(), 1);
         QVERIFY(w.prompt.Messages.first().startsWith(QStringLiteral("Your startup options have been reset")));
-        QCOMPARE(w.main->windowTitle(), QStringLiteral("Quorvel"));
+        QCOMPARE(w.main->windowTitle(), QStringLiteral("Quorvel[*]"));
         QVERIFY(w.Find<QRadioButton>(QStringLiteral("Opt_Pri_Use"))->isChecked());
         QVERIFY(w.Find<QRadioButton>(QStringLiteral("Opt_Per_Tank"))->isChecked());
         QVERIFY(w.Find<QRadioButton>(QStringLiteral("Opt_Flow_Max"))->isChecked());
@@ -586,6 +596,412 @@ private slots:
         w.main->Print_Preview();
         QVERIFY(QFileInfo(documents + QStringLiteral("/Quorvel.prn")).size() > 0);
         QCOMPARE(QDir(copy).entryList({QStringLiteral("*.txt"), QStringLiteral("*.prn")}), QStringList());
+    }
+
+    // Calculate opens no window: the four results stay in view. Once the
+    // details are open (Ctrl+D), every Calculate refreshes them, and on a
+    // screen too small to have them beside the window they are a tab that
+    // gives way to the results.
+    void Calculate_Leaves_The_Results_In_View_data()
+    {
+        QTest::addColumn<QKeySequence>("key");
+        QTest::addColumn<bool>("details_open");
+        QTest::newRow("F9") << QKeySequence(Qt::Key_F9) << false;
+        QTest::newRow("Ctrl+R") << QKeySequence(Qt::CTRL | Qt::Key_R) << false;
+        QTest::newRow("F9, details open") << QKeySequence(Qt::Key_F9) << true;
+    }
+    void Calculate_Leaves_The_Results_In_View()
+    {
+        QFETCH(QKeySequence, key);
+        QFETCH(bool, details_open);
+        Main_Window w(Program_Folder() + QStringLiteral("/Sample.qvl"));
+        QVERIFY(Settle(w.main.get()));
+        w.main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.main.get()));
+        QVERIFY(!w.main->Calc_Details_Shown());
+        if (details_open) {
+            QTest::keySequence(w.main.get(), QKeySequence(Qt::CTRL | Qt::Key_D));
+            QVERIFY(w.main->Calc_Details_Shown());
+            QVERIFY(w.main->Calc_Details->isAncestorOf(QApplication::focusWidget()));
+        }
+        const QWidgetList before = QApplication::topLevelWidgets();
+        w.main->State.Job.Fixture_Count[0] = QStringLiteral("7");
+        QTest::keySequence(w.main.get(), key);
+        QCOMPARE(w.main->Last_Calculation.State.Job.Fixture_Count[0], QStringLiteral("7"));
+        QCOMPARE(w.main->Calc_Details_Shown(), details_open);
+        for (QWidget *top : QApplication::topLevelWidgets())
+            QVERIFY2(top == w.main.get() || !top->isVisible() || (details_open && top == w.main->Calc_Details),
+                     qPrintable(top->objectName()));
+        for (const char *name : {"Lab_Fixture_Units", "Lab_Design_Flow", "Lab_Meter_Size", "Lab_Pressure_Fixture"}) {
+            auto *box = w.Find<QLabel>(QLatin1String(name));
+            QVERIFY2(box->isVisible() && !box->visibleRegion().isEmpty(), name);
+            QVERIFY(!box->text().isEmpty());
+        }
+        if (details_open)
+            QCOMPARE(w.main->Calc_Details->Record().State.Job.Fixture_Count[0], QStringLiteral("7"));
+        // Ctrl+D toggles: it gives the open details the focus, then closes them.
+        QTest::keySequence(w.main.get(), QKeySequence(Qt::CTRL | Qt::Key_D));
+        QVERIFY(w.main->Calc_Details_Shown());
+        QTest::keySequence(QApplication::focusWidget(), QKeySequence(Qt::CTRL | Qt::Key_D));
+        QVERIFY(!w.main->Calc_Details_Shown());
+        QVERIFY(w.Find<QLabel>(QStringLiteral("Lab_Meter_Size"))->isVisible());
+    }
+
+    // Every menu and every entry can be reached by its letter, none twice in
+    // one menu; the commands without a mouse path have their keys.
+    void Menus_Have_Their_Letters_data()
+    {
+        QTest::addColumn<QString>("menu");
+        for (const char *name : {"", "Menu_File", "Menu_Configure", "Menu_View", "Menu_Action", "Menu_Help"})
+            QTest::newRow(*name ? name : "menu bar") << QString::fromLatin1(name);
+    }
+    void Menus_Have_Their_Letters()
+    {
+        QFETCH(QString, menu);
+        Main_Window w;
+        w.main->Recent_Jobs = {Program_Folder() + QStringLiteral("/Sample.qvl")};
+        QWidget *holder = menu.isEmpty() ? static_cast<QWidget *>(w.main->menuBar()) : w.Find<QMenu>(menu);
+        emit w.main->Recent_Menu->aboutToShow();
+        QSet<QChar> letters;
+        for (QAction *a : holder->actions()) {
+            if (a->isSeparator() || !a->isEnabled())
+                continue; // the View menu's warning line is no command
+            const QKeySequence mnemonic = QKeySequence::mnemonic(a->text());
+            QVERIFY2(!mnemonic.isEmpty(), qPrintable(a->text()));
+            const QChar letter = QKeySequence(mnemonic[0].key()).toString().at(0).toLower();
+            QVERIFY2(!letters.contains(letter), qPrintable(a->text()));
+            letters.insert(letter);
+        }
+        if (menu == u"Menu_File")
+            for (const char *name : {"Menu_Print_Report", "Menu_Export_Pdf"})
+                QVERIFY2(!w.Find<QAction>(QLatin1String(name))->shortcut().isEmpty(), name);
+    }
+
+    // Keys that reach what had no keyboard path: Alt+D the date (Tab still
+    // passes it by), F10 and Alt then Down the File menu.
+    void Keys_Reach_The_Commands_data()
+    {
+        QTest::addColumn<QList<QKeyCombination>>("keys");
+        QTest::addColumn<QString>("reached");
+        QTest::newRow("Alt+D") << QList<QKeyCombination>{Qt::ALT | Qt::Key_D} << u"DTPicker1"_qs;
+        QTest::newRow("F10") << QList<QKeyCombination>{QKeyCombination(Qt::Key_F10)} << u"Menu_File"_qs;
+        QTest::newRow("Alt, Down") << QList<QKeyCombination>{QKeyCombination(Qt::Key_Alt), QKeyCombination(Qt::Key_Down)}
+                                   << u"Menu_File"_qs;
+    }
+    void Keys_Reach_The_Commands()
+    {
+        QFETCH(QList<QKeyCombination>, keys);
+        QFETCH(QString, reached);
+        Main_Window w;
+        QVERIFY(Settle(w.main.get()));
+        w.main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.main.get()));
+        w.Find<QLineEdit>(QStringLiteral("TB_Location"))->setFocus();
+        for (const QKeyCombination key : keys)
+            QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+        QCoreApplication::processEvents();
+        if (auto *menu = w.main->findChild<QMenu *>(reached)) {
+            QTRY_VERIFY(menu->isVisible());
+            menu->close();
+        } else {
+            QVERIFY(w.Find<QWidget>(reached)->hasFocus());
+        }
+        QVERIFY(w.Find<QRadioButton>(QStringLiteral("Opt_Pub_Use"))->toolTip().contains(QStringLiteral("Shift+Down")));
+    }
+
+    // The title names the job's file and marks it while it is modified; a
+    // save that fails leaves the name of the file the job was saved in.
+    void Title_Follows_The_File_And_Its_Changes()
+    {
+        Main_Window w;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Office.qvl"));
+        w.main->Refresh_Status();
+        QCOMPARE(w.main->windowTitle(), QStringLiteral("Quorvel[*]"));
+        QVERIFY(!w.main->isWindowModified());
+        QTest::keyClicks(w.main->TB_Number[0], QStringLiteral("4"));
+        w.main->Refresh_Status();
+        QVERIFY(w.main->isWindowModified());
+        w.prompt.Paths = {path};
+        w.main->Save_Job();
+        QCOMPARE(w.main->windowTitle(), QStringLiteral("Office.qvl[*] - Quorvel"));
+        QVERIFY(!w.main->isWindowModified());
+        QTest::keyClicks(w.main->TB_Number[0], QStringLiteral("2"));
+        w.prompt.Paths = {dir.filePath(QStringLiteral("no such folder/x.qvl"))};
+        w.main->Save_Job();
+        QVERIFY(w.prompt.Messages.last().startsWith(QStringLiteral("Bad file name or path")));
+        QCOMPARE(w.main->State.Job_File_Name, path);
+        QCOMPARE(w.main->windowTitle(), QStringLiteral("Office.qvl[*] - Quorvel"));
+        QVERIFY(w.main->isWindowModified());
+    }
+
+    // File > Recent Jobs: newest first, eight at most, a missing file left
+    // out; an entry opens its job as Open does and the list outlives the run.
+    void Recent_Jobs()
+    {
+        QTemporaryDir dir;
+        QStringList paths;
+        for (int i = 0; i < 10; ++i) {
+            paths << dir.filePath(QStringLiteral("job%1.qvl").arg(i));
+            QVERIFY(QFile::copy(Program_Folder() + QStringLiteral("/Sample.qvl"), paths.last()));
+        }
+        Main_Window w;
+        for (const QString &p : std::as_const(paths))
+            w.main->Open_Job_File(p);
+        QCOMPARE(w.main->Recent_Jobs.size(), 8);
+        QCOMPARE(w.main->Recent_Jobs.first(), paths[9]);
+        QCOMPARE(w.main->Recent_Jobs.last(), paths[2]);
+        QVERIFY(QFile::remove(paths[8]));
+        emit w.main->Recent_Menu->aboutToShow();
+        const QList<QAction *> entries = w.main->Recent_Menu->actions();
+        QCOMPARE(entries.size(), 7);
+        QCOMPARE(entries[1]->data().toString(), paths[7]);
+        entries[1]->trigger();
+        QCOMPARE(w.main->State.Job_File_Name, paths[7]);
+        QCOMPARE(w.main->Recent_Jobs.first(), paths[7]);
+        // A job dropped on the window opens as Open does.
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(paths[3])});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w.main.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w.main.get(), &drop);
+        QVERIFY(drop.isAccepted());
+        QTRY_COMPARE(w.main->State.Job_File_Name, paths[3]);
+        // Closing keeps the list, the window's place and the details' state.
+        w.main->Show_Calc_Details();
+        w.main->close();
+        Settings_Store store(w.dir.filePath(QStringLiteral("Quorvel.ini")));
+        QCOMPARE(Read_Recent_Jobs(store), w.main->Recent_Jobs);
+        const Window_Memory kept = Read_Window_Memory(store);
+        QVERIFY(kept.Details_Open);
+        QVERIFY(!kept.Main_Geometry.isEmpty());
+    }
+
+    // A file that is not text is refused with the reason, and nothing of
+    // the job, its name or its state changes; a text is read.
+    void Only_Text_Opens_As_A_Job_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("sound") << QByteArray("RIFF\x24\x08\x00\x00WAVEfmt \x10\x00\x00\x00", 20) << false;
+        QTest::newRow("undefined byte") << QByteArray("\"1.02.0808\"\r\n\"5/1/2024\"\r\n\"A\x81\"\r\n") << false;
+        QTest::newRow("text") << QByteArray("\"1.02.0808\"\r\n\"5/1/2024\"\r\n\"Caf\xe9\"\r\n") << true;
+    }
+    void Only_Text_Opens_As_A_Job()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, opens);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("x.qvl"));
+        QVERIFY(Write_File(path, bytes));
+        const QString sample = Program_Folder() + QStringLiteral("/Sample.qvl");
+        Main_Window w(sample);
+        const Sizing_Job before = w.main->State.Job;
+        w.prompt.Messages.clear();
+        w.prompt.Paths = {path};
+        w.main->Open_Job();
+        QCOMPARE(w.main->State.Job_File_Name, opens ? path : sample);
+        if (opens) {
+            QCOMPARE(w.main->State.Job.Location, QStringLiteral("Caf\u00e9"));
+            return;
+        }
+        QCOMPARE(w.prompt.Messages.size(), 1);
+        QVERIFY(w.prompt.Messages[0].contains(QStringLiteral("not a job file")));
+        QCOMPARE(w.main->State.Job.Location, before.Location);
+        QCOMPARE(w.main->State.Job.Fixture_Count, before.Fixture_Count);
+        QCOMPARE(w.main->State.Job.Meter_Size_Text, before.Meter_Size_Text);
+        QCOMPARE(w.main->State.Flag_Save, 0);
+    }
+
+    // Cells pasted from a spreadsheet fill the count boxes from the one
+    // pasted into, one cell a box; a single cell is pasted as typed.
+    void Pasted_Cells_Fill_The_Counts_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("counts"); // from `row` down
+        QTest::newRow("column") << 1 << u"12\n7\r\n3\n"_qs << QStringList{"12", "7", "3"};
+        QTest::newRow("block") << 0 << u"12\t5\n7\t1\n3"_qs << QStringList{"12", "7", "3"};
+        QTest::newRow("row") << 0 << u"12\t5"_qs << QStringList{"12", "5"};
+        QTest::newRow("past the last row") << Grid_Rows - 2 << u"1\n2\n3"_qs << QStringList{"1", "2"};
+        QTest::newRow("one cell") << 2 << u"12"_qs << QStringList{"12"};
+        QTest::newRow("one cell and its line break") << 2 << u"12\r\n"_qs << QStringList{"12"};
+    }
+    void Pasted_Cells_Fill_The_Counts()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, text);
+        QFETCH(QStringList, counts);
+        Main_Window w;
+        QVERIFY(Settle(w.main.get()));
+        w.main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.main.get()));
+        for (int r = 0; r < Grid_Rows; ++r)
+            w.main->TB_Number[r]->setEnabled(true); // every row takes a count here
+        QGuiApplication::clipboard()->setText(text);
+        w.main->TB_Number[row]->setFocus();
+        QTest::keySequence(w.main->TB_Number[row], QKeySequence::Paste);
+        for (int i = 0; i < counts.size(); ++i)
+            QCOMPARE(w.main->TB_Number[row + i]->text(), counts[i]);
+        QCOMPARE(w.main->State.Job.Fixture_Count[row], counts[0]);
+        if (row + counts.size() < Grid_Rows)
+            QVERIFY(w.main->TB_Number[row + counts.size()]->text().isEmpty());
+    }
+
+    // What a field will read differently from what it shows, or cannot
+    // save, is marked in the field; the input stays as typed.
+    void Inputs_Say_What_They_Will_Do_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("tip");
+        QTest::newRow("count") << u"TB_Number_0"_qs << u"12"_qs << QString();
+        QTest::newRow("negative count") << u"TB_Number_0"_qs << u"-3"_qs << u"negative count"_qs;
+        QTest::newRow("decimal comma") << u"TB_Number_1"_qs << u"1,5"_qs << u"Read as 1,"_qs;
+        QTest::newRow("flow with unit") << u"TB_Sprinkler"_qs << u"12 gpm"_qs << u"Read as 12,"_qs;
+        QTest::newRow("location") << u"TB_Location"_qs << u"Caf\u00e9"_qs << QString();
+        QTest::newRow("location, pi") << u"TB_Location"_qs << u"\u03c0 Street"_qs << u"U+03C0"_qs;
+    }
+    void Inputs_Say_What_They_Will_Do()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QString, tip);
+        Main_Window w;
+        auto *box = w.Find<QLineEdit>(field);
+        const QColor plain = box->palette().color(QPalette::Base);
+        box->setText(text);
+        QCOMPARE(box->text(), text);
+        QCOMPARE(box->toolTip().isEmpty(), tip.isEmpty());
+        QVERIFY2(box->toolTip().contains(tip), qPrintable(box->toolTip()));
+        QCOMPARE(box->palette().color(QPalette::Base) != plain, !tip.isEmpty());
+    }
+
+    // Results are greyed with a tip once an input they came from changes,
+    // until the next Calculate; a pressure check asked for that cannot run
+    // says why under them.
+    void Stale_Results_Are_Marked_data()
+    {
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<bool>("stale");
+        QTest::newRow("count") << u"TB_Number_0"_qs << true;
+        QTest::newRow("irrigation flow") << u"TB_Sprinkler"_qs << true;
+        QTest::newRow("private use") << u"Opt_Pri_Use"_qs << true; // the sample is public use
+        QTest::newRow("continuous flow") << u"Opt_Flow_Cont"_qs << true;
+        QTest::newRow("location") << u"TB_Location"_qs << false;
+    }
+    void Stale_Results_Are_Marked()
+    {
+        QFETCH(QString, edit);
+        QFETCH(bool, stale);
+        Main_Window w(Program_Folder() + QStringLiteral("/Sample.qvl"));
+        auto *meter = w.Find<QLabel>(QStringLiteral("Lab_Meter_Size"));
+        QVERIFY(!w.main->Results_Stale());
+        QVERIFY(meter->isEnabled());
+        if (auto *box = w.main->findChild<QLineEdit *>(edit))
+            QTest::keyClicks(box, QStringLiteral("9"));
+        else
+            QTest::mouseClick(w.Find<QRadioButton>(edit), Qt::LeftButton);
+        QCOMPARE(w.main->Results_Stale(), stale);
+        QCOMPARE(meter->isEnabled(), !stale);
+        QCOMPARE(meter->toolTip().contains(QStringLiteral("press Calculate")), stale);
+        w.Calculate();
+        QVERIFY(!w.main->Results_Stale() && meter->isEnabled());
+
+        w.main->State.Job.Use_Pressure = true;
+        w.main->State.Job.Dia_Plumbing = QString();
+        w.Calculate();
+        auto *why = w.Find<QLabel>(QStringLiteral("Lab_Pressure_Why"));
+        QVERIFY(!why->isHidden());
+        QVERIFY2(why->text().contains(QStringLiteral("plumbing diameter")), qPrintable(why->text()));
+    }
+
+    // In a light and a dark palette the results, the counts and the
+    // comparison's marked row show text that stands out from its ground.
+    void Colours_Come_In_Pairs_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("light") << false;
+        QTest::newRow("dark") << true;
+    }
+    void Colours_Come_In_Pairs()
+    {
+        QFETCH(bool, dark);
+        const QPalette original = QApplication::palette();
+        QPalette p = original;
+        if (dark) {
+            for (auto [role, colour] : {std::pair{QPalette::Window, QColor(45, 45, 48)}, {QPalette::WindowText, Qt::white},
+                                        {QPalette::Base, QColor(30, 30, 30)}, {QPalette::Text, Qt::white},
+                                        {QPalette::Button, QColor(60, 60, 64)}, {QPalette::ButtonText, Qt::white}})
+                p.setColor(role, colour);
+        }
+        QApplication::setPalette(p);
+        const auto contrast = [](const QColor &a, const QColor &b) {
+            const auto lum = [](const QColor &c) { return 0.2126 * c.redF() + 0.7152 * c.greenF() + 0.0722 * c.blueF(); };
+            const double x = lum(a) + 0.05, y = lum(b) + 0.05;
+            return std::max(x, y) / std::min(x, y);
+        };
+        {
+            Main_Window w(Program_Folder() + QStringLiteral("/Sample.qvl"));
+            QVERIFY(Settle(w.main.get()));
+            w.main->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(w.main.get()));
+            const Loose_Value required = w.main->State.Job.Pressure_Fixture;
+            w.main->State.Job.Pressure_Fixture = Loose_Value::Of_Number(400); // fails: shown red
+            w.Calculate();
+            QCOMPARE(w.main->State.Job.Pressure_Color, 255);
+            for (QLabel *box : {w.main->Lab_Fixture_Units, w.main->Lab_Meter_Size, w.main->Lab_Pressure_Fixture, w.main->Label2}) {
+                const QPalette &q = box->palette();
+                const double c = contrast(q.color(box->foregroundRole()), q.color(box->backgroundRole()));
+                QVERIFY2(c >= 3, qPrintable(box->objectName() + QString::number(c)));
+            }
+            for (QLineEdit *box : w.main->TB_Number)
+                if (box->isEnabled())
+                    QVERIFY2(contrast(box->palette().color(QPalette::Text), box->palette().color(QPalette::Base)) >= 3,
+                             qPrintable(box->objectName()));
+            w.main->State.Job.Pressure_Fixture = required;
+            w.Calculate();
+            QTest::keySequence(w.main.get(), QKeySequence(Qt::CTRL | Qt::Key_D));
+            QTableWidget *grid = w.main->Calc_Details->Grid_Compare;
+            int marked = 0;
+            for (int r = 0; r < grid->rowCount(); ++r)
+                for (int col = 0; col < grid->columnCount(); ++col) {
+                    const QTableWidgetItem *item = grid->item(r, col);
+                    const QColor ground = item->background().style() == Qt::NoBrush ? grid->palette().color(QPalette::Base)
+                                                                                   : item->background().color();
+                    const QColor ink = item->foreground().style() == Qt::NoBrush ? grid->palette().color(QPalette::Text)
+                                                                               : item->foreground().color();
+                    marked += item->background().style() != Qt::NoBrush;
+                    QVERIFY2(contrast(ink, ground) >= 3, qPrintable(item->text()));
+                }
+            QVERIFY(marked > 0);
+        }
+        QApplication::setPalette(original);
+    }
+
+    // Export PDF starts in the job's folder with the job's name, or in the
+    // documents folder for a job never saved, and says where the file went.
+    void Exports_Start_At_The_Job_data()
+    {
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("saved job") << true;
+        QTest::newRow("new job") << false;
+    }
+    void Exports_Start_At_The_Job()
+    {
+        QFETCH(bool, saved);
+        QTemporaryDir dir;
+        const QString job = dir.filePath(QStringLiteral("Office.qvl"));
+        QVERIFY(QFile::copy(Program_Folder() + QStringLiteral("/Sample.qvl"), job));
+        Main_Window w(saved ? job : QString());
+        w.prompt.Paths = {dir.filePath(QStringLiteral("out.pdf"))};
+        QVERIFY(w.main->Export_Pdf());
+        QCOMPARE(w.prompt.Dialog_Folders.last(),
+                 saved ? dir.path() : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+        QCOMPARE(w.prompt.Dialog_Names.last(), saved ? u"Office.pdf"_qs : u"Quorvel report.pdf"_qs);
+        QVERIFY(w.main->statusBar()->currentMessage().contains(dir.filePath(QStringLiteral("out.pdf"))));
     }
 
     void Window_Fits_A_Small_Screen()

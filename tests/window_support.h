@@ -29,6 +29,7 @@ public:
     QList<Answer> Answers;
     QStringList Paths;        // answers of the file dialogs; "" cancels
     QStringList Dialog_Names; // the file name each save dialog offered
+    QStringList Dialog_Folders; // and the folder it started in
     int Dialogs_Shown = 0;
     std::function<void()> On_Save_Dialog;
 
@@ -48,10 +49,11 @@ public:
         ++Dialogs_Shown;
         return Paths.isEmpty() ? QString() : Paths.takeFirst();
     }
-    QString Choose_Save_File(const QString &, const QString &name, const QString &, int) override
+    QString Choose_Save_File(const QString &folder, const QString &name, const QString &, int) override
     {
         ++Dialogs_Shown;
         Dialog_Names << name;
+        Dialog_Folders << folder;
         if (On_Save_Dialog)
             On_Save_Dialog();
         return Paths.isEmpty() ? QString() : Paths.takeFirst();

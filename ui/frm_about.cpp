@@ -46,13 +46,15 @@ Frm_About::Frm_About(const QString &version, int &startup, QWidget *parent)
     // slightly up and to the left.
     auto *shadow = Label(this, QStringLiteral("Quorvel"), QRect(126, 14, 320, 56), 30, true);
     shadow->setObjectName(QStringLiteral("Label1"));
+    // Blues for the box's own background: lighter on a dark one.
+    const bool dark = palette().color(QPalette::Window).lightness() < 128;
     QPalette sp = shadow->palette();
-    sp.setColor(QPalette::WindowText, QColor(120, 140, 170));
+    sp.setColor(QPalette::WindowText, dark ? QColor(90, 110, 140) : QColor(120, 140, 170));
     shadow->setPalette(sp);
     auto *title = Label(this, QStringLiteral("Quorvel"), QRect(122, 10, 320, 56), 30, true);
     title->setObjectName(QStringLiteral("Label2"));
     QPalette tp = title->palette();
-    tp.setColor(QPalette::WindowText, QColor(0, 60, 140));
+    tp.setColor(QPalette::WindowText, dark ? QColor(140, 185, 255) : QColor(0, 60, 140));
     title->setPalette(tp);
 
     auto *picture = new QLabel(this);

@@ -3,7 +3,10 @@
 #include "prompt.h"
 #include "report_pages.h"
 
+#include <QDir>
+#include <QCloseEvent>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -16,9 +19,23 @@
 
 QString Export_Folder(const Program_State &state)
 {
-    const QFileInfo info(state.Current_Path);
-    const bool job_file = info.isFile() || info.suffix().compare(QStringLiteral("qvl"), Qt::CaseInsensitive) == 0;
-    return job_file ? info.absolutePath() : state.Current_Path;
+    if (!state.Job_File_Name.isEmpty())
+        return QFileInfo(state.Job_File_Name).absolutePath();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return documents.isEmpty() ? QDir::homePath() : documents;
+}
+
+QString Export_Name(const Program_State &state)
+{
+    QString name = QFileInfo(state.Job_File_Name).fileName();
+    if (name.endsWith(QStringLiteral(".qvl"), Qt::CaseInsensitive))
+        name.chop(4);
+    return name.isEmpty() ? QStringLiteral("Quorvel report") : name;
+}
+
+QColor Readable_Red(const QColor &background)
+{
+    return background.lightness() < 128 ? QColor(0xff, 0x80, 0x80) : QColor(0xc6, 0x28, 0x28);
 }
 
 Profile_View::Profile_View(QWidget *parent) : QWidget(parent)
@@ -55,6 +72,15 @@ Frm_Calc_Details::Frm_Calc_Details(Prompt &prompt, QWidget *parent) : QDialog(pa
     Text_Steps = new QTextBrowser;
     Text_Steps->setObjectName(QStringLiteral("Text_Steps"));
     Text_Steps->setOpenLinks(false);
+    // The steps are typeset as on paper (their tables shade their headers):
+    // dark text on white in any palette, as the profile beside them.
+    QPalette paper = Text_Steps->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        paper.setColor(group, QPalette::Base, Qt::white);
+        paper.setColor(group, QPalette::Text, Qt::black);
+        paper.setColor(group, QPalette::Link, QColor(0, 0, 0xc0));
+    }
+    Text_Steps->setPalette(paper);
     Tab_Details->addTab(Text_Steps, QStringLiteral("Steps"));
 
     auto *profile_page = new QWidget;
@@ -132,6 +158,24 @@ void Frm_Calc_Details::Show_Record(const Calculation_Record &record)
     Text_Demand->setHtml(Demand_Methods_Html(record));
 }
 
+void Frm_Calc_Details::closeEvent(QCloseEvent *event)
+{
+    QDialog::closeEvent(event);
+    if (event->isAccepted())
+        emit Closed();
+}
+
+void Frm_Calc_Details::Show_Nothing()
+{
+    record_ = Calculation_Record();
+    setWindowTitle(QStringLiteral("Calculation Details"));
+    Text_Steps->setPlainText(QStringLiteral("Nothing calculated yet: press Calculate (F9)."));
+    Pic_Profile->Show_Profile({}, 0);
+    Button_Export_Png->setEnabled(false);
+    Grid_Compare->setRowCount(0);
+    Lab_Compare_Why->clear();
+}
+
 void Frm_Calc_Details::Fill_Comparison()
 {
     const Meter_Comparison &c = record_.Comparison;
@@ -159,13 +203,17 @@ void Frm_Calc_Details::Fill_Comparison()
             auto *item = new QTableWidgetItem(cells[col]);
             if (col == Col_Index || (col >= Col_Rating && col <= Col_At_Fixture && col != Col_Flow))
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            if ((col == Col_Flow || col == Col_Pressure) && cells[col] == QStringLiteral("fail"))
-                item->setForeground(QColor(0xc6, 0x28, 0x28));
+            // Each colour with its pair: the marked row's shade with dark
+            // text, "fail" red on the palette's base or on that shade.
+            const bool failed = (col == Col_Flow || col == Col_Pressure) && cells[col] == QStringLiteral("fail");
             if (smallest) {
                 QFont f = item->font();
                 f.setBold(true);
                 item->setFont(f);
                 item->setBackground(QColor(0xdf, 0xf3, 0xe4));
+                item->setForeground(failed ? QColor(0xb0, 0x1c, 0x1c) : QColor(0x10, 0x20, 0x10));
+            } else if (failed) {
+                item->setForeground(Readable_Red(Grid_Compare->palette().color(QPalette::Base)));
             }
             Grid_Compare->setItem(i, col, item);
         }
@@ -191,7 +239,10 @@ void Frm_Calc_Details::Fill_Comparison()
 
 bool Frm_Calc_Details::Export_Profile_Png()
 {
-    const QString path = prompt_.Choose_Save_File(Export_Folder(record_.State), QStringLiteral("Pressure profile.png"),
+    const QString path = prompt_.Choose_Save_File(Export_Folder(record_.State),
+                                                  record_.State.Job_File_Name.isEmpty()
+                                                      ? QStringLiteral("Pressure profile.png")
+                                                      : Export_Name(record_.State) + QStringLiteral(" pressure profile.png"),
                                                   QStringLiteral("PNG Pictures (*.png)|*.png|"), 0);
     if (path.isEmpty())
         return false;
@@ -200,5 +251,6 @@ bool Frm_Calc_Details::Export_Profile_Png()
         prompt_.Show_Message(QStringLiteral("The picture could not be written to %1: %2").arg(path, error));
         return false;
     }
+    emit Written(QStringLiteral("Picture written to %1").arg(QFileInfo(path).absoluteFilePath()));
     return true;
 }

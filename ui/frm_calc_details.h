@@ -13,8 +13,13 @@ class QTableWidget;
 class QTextBrowser;
 
 // The folder an export dialog starts in: that of the job file, or the
-// default folder when the job has none.
+// user's documents folder when the job has none.
 QString Export_Folder(const Program_State &state);
+// The job file's name without ".qvl"; "Quorvel report" for a new job.
+QString Export_Name(const Program_State &state);
+
+// A red that reads on the background: darker on light, lighter on dark.
+QColor Readable_Red(const QColor &background);
 
 // The pressure profile of a calculation, drawn to the widget's size.
 class Profile_View : public QWidget {
@@ -43,6 +48,8 @@ public:
     explicit Frm_Calc_Details(Prompt &prompt, QWidget *parent = nullptr);
 
     void Show_Record(const Calculation_Record &record);
+    // Before any Calculate: says how to get one.
+    void Show_Nothing();
     const Calculation_Record &Record() const { return record_; }
 
     // Asks for a file name through the prompt and saves the profile picture
@@ -59,6 +66,16 @@ public:
     QPushButton *Button_Close = nullptr;
 
     // The comparison table's columns.
+signals:
+    // A file was written: the message says where.
+    void Written(const QString &message);
+    // Closed, also while hidden behind another tab.
+    void Closed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+public:
     enum Column { Col_Index, Col_Size, Col_Make, Col_Model, Col_Rating, Col_Flow, Col_Loss, Col_After_Meter,
                   Col_At_Fixture, Col_Pressure, Col_Mark, Column_Count };
 

@@ -49,8 +49,9 @@ Frm_Dialog_File1::Frm_Dialog_File1(Mode mode, const QString &filename, const QSt
 
     Lab_Type = new QLabel(mode == Mode::Path ? QStringLiteral("Path") : QStringLiteral("Editor"));
     Lab_Type->setObjectName(QStringLiteral("Lab_Type"));
+    const bool dark = palette().color(QPalette::Window).lightness() < 128; // colours that read on it
     QPalette blue = Lab_Type->palette();
-    blue.setColor(QPalette::WindowText, Qt::blue);
+    blue.setColor(QPalette::WindowText, dark ? QColor(120, 170, 255) : QColor(Qt::blue));
     Lab_Type->setPalette(blue);
     QFont f = Lab_Type->font();
     f.setBold(true);
@@ -88,12 +89,13 @@ Frm_Dialog_File1::Frm_Dialog_File1(Mode mode, const QString &filename, const QSt
     Lab_Problem->setObjectName(QStringLiteral("Lab_Problem"));
     Lab_Problem->setWordWrap(true);
     QPalette red = Lab_Problem->palette();
-    red.setColor(QPalette::WindowText, Qt::darkRed);
+    red.setColor(QPalette::WindowText, dark ? QColor(255, 128, 128) : QColor(Qt::darkRed));
     Lab_Problem->setPalette(red);
     Lab_Problem->hide();
     for (QWidget *w : std::initializer_list<QWidget *>{Drive1, Dir1, File1, Pattern_Box, FileName_Text}) {
         QPalette p = w->palette();
         p.setColor(QPalette::Base, palette().color(QPalette::Highlight).lighter(185));
+        p.setColor(QPalette::Text, Qt::black); // the light shade's pair
         w->setPalette(p);
     }
     auto *ok = new QPushButton(QStringLiteral("OK"));

@@ -19,11 +19,15 @@
 #include "widget_prompt.h"
 #include "associate.h"
 #include "ui_frm_main.h"
+#include "frm_calc_details.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QCloseEvent>
 #include <QDateEdit>
 #include <QDir>
@@ -130,6 +134,7 @@ Frm_Main::Frm_Main(const Start_Options &options, QWidget *parent) : QMainWindow(
     Build_Controls();
     Build_Menus_And_Toolbar();
     Connect_Edits();
+    Build_Input_Marks();
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setInterval(1000);
     connect(&Timer1, &QTimer::timeout, this, &Frm_Main::Refresh_Status);
@@ -232,6 +237,7 @@ void Frm_Main::Connect_Edits()
 void Frm_Main::Mark_Modified()
 {
     State.Flag_Save = 1;
+    Refresh_Title();
 }
 
 void Frm_Main::Startup_Sequence()
@@ -260,6 +266,7 @@ void Frm_Main::Startup_Sequence()
     State.Flag_Save = 0;
     qApp->installEventFilter(this);
     State.Current_Path = State.Settings.Default_Path;
+    Restore_Window_Memory();
 
     if (options_.Register_File_Type)
         Register_Quorvel_At_Start(QCoreApplication::applicationFilePath());
@@ -269,6 +276,11 @@ void Frm_Main::Startup_Sequence()
     Refresh_Status();
     Fit_Right_Column();
     Timer1.start();
+    if (details_remembered_open_)
+        QTimer::singleShot(0, this, [this] {
+            if (!Calc_Details_Shown() && details_remembered_open_)
+                Show_Calc_Details();
+        });
 }
 
 void Frm_Main::Show_Job()
@@ -333,7 +345,7 @@ void Frm_Main::Refresh_Fixture_Grid()
 void Frm_Main::Show_Fixture_Grid(const Grid_View &view)
 {
     updating_ = true;
-    const QColor face = palette().color(QPalette::Button);
+    const QColor face = palette().color(QPalette::Button), text = palette().color(QPalette::ButtonText);
     for (int r = 0; r < Grid_Rows; ++r) {
         Lab_Pri[r]->setText(view.Labels[r]);
         Lab_Pri[r]->setToolTip(view.Labels[r]);
@@ -342,11 +354,24 @@ void Frm_Main::Show_Fixture_Grid(const Grid_View &view)
                                                             : QStringLiteral("Count: ") + described);
         TB_Number[r]->setText(State.Job.Fixture_Count[r]);
         TB_Number[r]->setEnabled(view.Enabled[r]);
-        QPalette p = TB_Number[r]->palette();
-        const QColor base = view.Button_Face[r] ? face : QColor(Qt::white);
-        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-            p.setColor(group, QPalette::Base, base);
-        TB_Number[r]->setPalette(p);
+        QPalette p = palette();
+        // A box beyond the table takes the button face with its text
+        // colour; the others the palette's own base and text.
+        if (view.Button_Face[r]) {
+            for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+                p.setColor(group, QPalette::Base, face);
+                p.setColor(group, QPalette::Text, text);
+            }
+            TB_Number[r]->setPalette(p);
+        } else {
+            // Enabled or not (a Note A row), the palette's base.
+            const QColor base = palette().color(QPalette::Active, QPalette::Base);
+            for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+                p.setColor(group, QPalette::Base, base);
+            p.setColor(QPalette::Disabled, QPalette::Text, palette().color(QPalette::Disabled, QPalette::Text));
+            TB_Number[r]->setPalette(p);
+        }
+        TB_Number[r]->setToolTip(QString());
     }
     updating_ = false;
     Lab_Note->setText(view.Note_Exists ? QStringLiteral("Note Exists") : QStringLiteral("No Note"));
@@ -354,6 +379,7 @@ void Frm_Main::Show_Fixture_Grid(const Grid_View &view)
     f.setBold(view.Note_Exists);
     Lab_Note->setFont(f);
     Image1->setVisible(view.Note_Exists);
+    Mark_Inputs();
 }
 
 void Frm_Main::Show_Results()
@@ -363,12 +389,16 @@ void Frm_Main::Show_Results()
     Lab_Design_Flow->setText(job.Design_Flow_Text);
     Lab_Meter_Size->setText(job.Meter_Size_Text);
     Lab_Pressure_Fixture->setText(job.Pressure_Fixture_Text);
-    for (QLabel *box : {Lab_Fixture_Units, Lab_Design_Flow, Lab_Meter_Size, Lab_Pressure_Fixture})
-        box->setToolTip(box->text());
-    QPalette p = Lab_Pressure_Fixture->palette();
-    p.setColor(QPalette::WindowText, job.Pressure_Color == 255 ? QColor(255, 0, 0) : QColor(0, 0, 0));
+    // The result boxes show the palette's text on its base; a failed
+    // pressure is red, darker or lighter as the base needs.
+    QPalette p = Lab_Fixture_Units->palette();
+    if (job.Pressure_Color == 255)
+        for (auto group : {QPalette::Active, QPalette::Inactive})
+            p.setColor(group, QPalette::Text, Readable_Red(p.color(group, QPalette::Base)));
     Lab_Pressure_Fixture->setPalette(p);
     Show_Meter_Mark(Mark_Meter_Size, State.Meters, job.Meter_Index);
+    Set_Results_Stale(results_stale_);
+    Show_Pressure_Why();
     Fit_Meter_Font();
 }
 
@@ -398,7 +428,7 @@ void Frm_Main::Calculate()
 {
     const Calc_Outcome outcome = State.Calculate_Job(true); // the details window shows the steps
     Show_Outcome(outcome);
-    Keep_Calculation(outcome);
+    Keep_Calculation(outcome, false);
 }
 
 void Frm_Main::Play_Sound()
@@ -417,6 +447,7 @@ void Frm_Main::Refresh_Status()
     Panels[1]->setToolTip(State.Job_File_Name);
     Panels[0]->setText(State.Flag_Save == 1 ? QStringLiteral("Not Saved") : QStringLiteral("Unmodified"));
     Panels[2]->setText(QTime::currentTime().toString(QStringLiteral("h:mm AP")));
+    Refresh_Title();
     Key_Panels->Refresh();
 }
 
@@ -441,6 +472,7 @@ void Frm_Main::Set_Meter()
     Show_Meter_Table();
     if (!Same_Meters(before, State.Meters)) {
         Clear_Results(State.Job);
+        Set_Results_Stale(false);
         Show_Results();
     }
 }
@@ -476,15 +508,28 @@ void Frm_Main::Print_Preview()
 void Frm_Main::New_Job()
 {
     Results_First_Prompt prompt(*prompt_, [this] { Show_Results(); });
-    Job_New(State, prompt);
+    if (Job_New(State, prompt))
+        Set_Results_Stale(false);
     Show_Job();
+    Refresh_Title();
 }
 
 void Frm_Main::Open_Job()
 {
     Results_First_Prompt prompt(*prompt_, [this] { Show_Results(); });
-    Job_Open(State, prompt);
+    if (Job_Open(State, prompt)) {
+        Remember_Job(State.Job_File_Name);
+        // Results saved with other inputs (another meter list, another
+        // table) than Calculate would use now are not shown as fresh.
+        Program_State now = State;
+        now.Calculate_Job();
+        const Sizing_Job &a = now.Job, &b = State.Job;
+        Set_Results_Stale(a.Fixture_Units_Text != b.Fixture_Units_Text || a.Design_Flow_Text != b.Design_Flow_Text
+                          || a.Meter_Size_Text != b.Meter_Size_Text
+                          || a.Pressure_Fixture_Text != b.Pressure_Fixture_Text);
+    }
     Show_Job();
+    Refresh_Title();
 }
 
 // Save calculates first; its messages and the file dialog come after the
@@ -492,10 +537,15 @@ void Frm_Main::Open_Job()
 void Frm_Main::Save_Job()
 {
     Results_First_Prompt prompt(*prompt_, [this] { Show_Results(); });
-    const Calc_Outcome outcome = Job_Save(State, prompt);
+    bool saved = false;
+    const Calc_Outcome outcome = Job_Save(State, prompt, &saved);
+    Set_Results_Stale(false);
     if (outcome.Play_Sound)
         Play_Sound();
     Show_Results();
+    if (saved)
+        Remember_Job(State.Job_File_Name);
+    Refresh_Title();
 }
 
 void Frm_Main::Quit()
@@ -517,6 +567,7 @@ void Frm_Main::End_Program()
 
 void Frm_Main::closeEvent(QCloseEvent *event)
 {
+    Store_Window_Memory();
     if (!closing_checked_) {
         Results_First_Prompt prompt(*prompt_, [this] { Show_Results(); });
         Job_Window_Close(State, prompt);
@@ -533,18 +584,49 @@ bool Frm_Main::eventFilter(QObject *watched, QEvent *event)
     auto *widget = qobject_cast<QWidget *>(watched);
     if (!widget || widget->window() != this)
         return QMainWindow::eventFilter(watched, event);
+    if (Drop_Filter(event))
+        return true;
     if (event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
+        const int row = int(std::find(TB_Number.begin(), TB_Number.end(), widget) - TB_Number.begin());
+        if (row < Grid_Rows && key->matches(QKeySequence::Paste)
+            && Paste_Counts(row, QGuiApplication::clipboard()->text()))
+            return true;
+        if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::NoModifier) {
+            menuBar()->setActiveAction(menuBar()->actions().value(0));
+            return true;
+        }
+        // The menu bar in Alt mode keeps its arrow keys.
         if ((key->key() == Qt::Key_Down || key->key() == Qt::Key_Up) && key->modifiers() == Qt::NoModifier
-            && widget == QApplication::focusWidget()) {
+            && widget == QApplication::focusWidget() && !qobject_cast<QMenuBar *>(widget)) {
             focusNextPrevChild(key->key() == Qt::Key_Down);
             if (QWidget *now = QApplication::focusWidget(); now && ui_->Fixture_Grid->isAncestorOf(now))
                 ui_->Grid_Scroll->ensureWidgetVisible(now);
             return true;
         }
+    } else if (event->type() == QEvent::ContextMenu
+               && std::find(TB_Number.begin(), TB_Number.end(), widget) != TB_Number.end()) {
+        // The menu's Paste fills the boxes down as Ctrl+V does.
+        auto *box = static_cast<QLineEdit *>(widget);
+        const int row = int(std::find(TB_Number.begin(), TB_Number.end(), widget) - TB_Number.begin());
+        QMenu *menu = box->createStandardContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        if (QAction *paste = menu->findChild<QAction *>(QStringLiteral("edit-paste"))) {
+            disconnect(paste, &QAction::triggered, nullptr, nullptr);
+            connect(paste, &QAction::triggered, box, [this, box, row] {
+                if (!Paste_Counts(row, QGuiApplication::clipboard()->text()))
+                    box->paste();
+            });
+        }
+        menu->popup(static_cast<QContextMenuEvent *>(event)->globalPos());
+        return true;
     } else if (event->type() == QEvent::FocusIn && watched == DTPicker1) {
-        // The date is changed with the calendar or "< Today"; the focus moves on.
-        const bool back = static_cast<QFocusEvent *>(event)->reason() == Qt::BacktabFocusReason;
+        // The date is changed with the calendar or "< Today"; the focus
+        // moves on, unless Alt+D brought it to be typed.
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason == Qt::ShortcutFocusReason)
+            return QMainWindow::eventFilter(watched, event);
+        const bool back = reason == Qt::BacktabFocusReason;
         QTimer::singleShot(0, this, [this, back] {
             if (DTPicker1->hasFocus())
                 focusNextPrevChild(!back);

@@ -17,6 +17,8 @@ class QCheckBox;
 class QPrinter;
 class Frm_Calc_Details;
 class QDateEdit;
+class QMenu;
+class QTabWidget;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -65,6 +67,9 @@ public:
     void Print_Preview();
     void New_Job();
     void Open_Job();
+    // Opens a given job file the way Open does (save prompt first):
+    // Recent Jobs and a file dropped on the window.
+    void Open_Job_File(const QString &path);
     void Save_Job();
     void Quit();
     // Ends the program at once, without the save prompt (after an update).
@@ -77,9 +82,22 @@ public:
     void Show_License();
     void Show_Version_Information();
     void View_File(const QString &path);
+    // Alt+D: the date picker takes the focus, to be set from the keyboard.
+    void Focus_Date();
     // Calculation Details, the typeset report on a printer and as PDF: all
     // show the last Calculate (Print and Export PDF calculate first).
     void Show_Calc_Details();
+    // Ctrl+D, the menu and the toolbar: opens the details and gives them
+    // the focus; when they have it already, closes them.
+    void Toggle_Calc_Details();
+    void Hide_Calc_Details();
+    // Whether the details are shown, as a window or as a tab.
+    bool Calc_Details_Shown() const;
+    // Where the details go: a window of their own beside or below the
+    // main window when the screen has room for it, else a tab of the main
+    // window. Empty when there is no room beside or below.
+    QRect Calc_Details_Room() const;
+    QTabWidget *Details_Tabs = nullptr; // while the details are a tab
     bool Print_Report();
     bool Export_Pdf();
 
@@ -91,6 +109,21 @@ public:
     // language, note) and shows the grid.
     void Refresh_Fixture_Grid();
     void Refresh_Status();
+    // "<file>[*] - Quorvel", the mark shown while the job is modified.
+    void Refresh_Title();
+    // Results that no longer belong to the inputs are greyed, with a tip,
+    // until the next Calculate.
+    void Set_Results_Stale(bool stale);
+    bool Results_Stale() const { return results_stale_; }
+    // Marks a count, flow or text the field will not read as it shows it,
+    // or that a job file cannot hold: colour and tooltip, input unchanged.
+    void Mark_Inputs();
+    // A paste of several spreadsheet cells into count box `row`: one cell a
+    // box from there down. False when the text is a single cell.
+    bool Paste_Counts(int row, const QString &text);
+    QMenu *Recent_Menu = nullptr;
+    QStringList Recent_Jobs; // newest first
+    QLabel *Lab_Pressure_Why = nullptr; // why the pressure check did not run
     void Fit_Meter_Font();
     void Show_Results();
     void Show_Meter_Table(); // the current meter list's description
@@ -98,6 +131,8 @@ public:
     // The settings store the window reads at startup and the options write.
     class Settings_Store Open_Settings_Store() const;
     bool Quit_Requested() const { return quit_requested_; }
+    // The size and place of the last run were restored at startup.
+    bool Geometry_Restored() const { return geometry_restored_; }
     int Sounds_Played() const { return sounds_played_; }
 
     // Controls, by their names
@@ -136,11 +171,22 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void Build_Controls();
     void Build_Menus_And_Toolbar();
+    void Fill_Recent_Menu();
+    void Remember_Job(const QString &path); // Recent Jobs, stored at once
+    void Restore_Window_Memory();
+    void Store_Window_Memory();
+    void Place_Calc_Details();
+    void Build_Input_Marks();
+    QWidget *Right_Panel_Widget() const;
+    void Show_Pressure_Why();
+    bool Drop_Filter(QEvent *event); // a job file dragged over the window
     void Fit_Right_Column();
     void Show_Fixture_Grid(const Grid_View &view);
     void Forget_Marker_Counts();
@@ -165,4 +211,8 @@ private:
     bool quit_requested_ = false;
     bool closing_checked_ = false;
     int sounds_played_ = 0;
+    bool results_stale_ = false;
+    QByteArray details_geometry_;
+    bool details_remembered_open_ = false;
+    bool geometry_restored_ = false;
 };

@@ -113,16 +113,19 @@ void Frm_Main::Build_Controls()
     grid->setColumnStretch(0, 1);
 
     // Colours and sizes that follow the system's palette and font.
+    // The title's blues are chosen for the window's own background: on a
+    // dark one, lighter.
+    const bool dark = palette().color(QPalette::Window).lightness() < 128;
     QPalette shade = Label1->palette();
-    shade.setColor(QPalette::WindowText, QColor(130, 150, 180));
+    shade.setColor(QPalette::WindowText, dark ? QColor(110, 130, 160) : QColor(130, 150, 180));
     Label1->setPalette(shade);
     QPalette face = Label2->palette();
-    face.setColor(QPalette::WindowText, QColor(0, 60, 140));
+    face.setColor(QPalette::WindowText, dark ? QColor(140, 185, 255) : QColor(0, 60, 140));
     Label2->setPalette(face);
+    // The result boxes: the palette's text on its base, as a field shows it.
     for (QLabel *box : {Lab_Fixture_Units, Lab_Design_Flow, Lab_Meter_Size, Lab_Pressure_Fixture}) {
-        QPalette p = box->palette();
-        p.setColor(QPalette::Window, Qt::white);
-        box->setPalette(p);
+        box->setBackgroundRole(QPalette::Base);
+        box->setForegroundRole(QPalette::Text);
     }
     // A long result, note or meter list never widens the window: the box
     // keeps its width, cuts the text with "…" and its tooltip holds the

@@ -16,9 +16,12 @@
 #include "shell_run.h"
 #include "widget_prompt.h"
 #include "associate.h"
+#include "window_memory.h"
 
 #include <QAction>
 #include <QIcon>
+#include <QFileInfo>
+#include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
 
@@ -45,7 +48,7 @@ void Frm_Main::Build_Menus_And_Toolbar()
         {"Note", "Edit Note", "Note", [this] { Edit_Note(); }},
         {"Gauge", "Modify Pressure Details", "Gauge", [this] { Open_Pressure_Details(); }},
         {"Calculate", "Calculate", "Calculate", [this] { Calculate(); }},
-        {"Details", "Calculation Details", "Details", [this] { Show_Calc_Details(); }},
+        {"Details", "Calculation Details", "Details", [this] { Toggle_Calc_Details(); }},
         {"Help", "Help", "Help", [this] { Show_Help(); }},
         {"Quit", "Quit", "Quit", [this] { Quit(); }},
     };
@@ -76,56 +79,85 @@ void Frm_Main::Build_Menus_And_Toolbar()
         connect(a, &QAction::triggered, this, run);
         return a;
     };
-    QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
+    // Every menu and entry has its mnemonic, none twice in one menu.
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("Menu_File"));
-    add(file, QStringLiteral("New"), QStringLiteral("Menu_New"), [this] { New_Job(); }, {QKeySequence::New});
+    add(file, QStringLiteral("&New"), QStringLiteral("Menu_New"), [this] { New_Job(); }, {QKeySequence::New});
     add(file, QStringLiteral("&Open"), QStringLiteral("Menu_Open"), [this] { Open_Job(); }, {QKeySequence::Open});
     add(file, QStringLiteral("&Save"), QStringLiteral("Menu_Save"), [this] { Save_Job(); }, {QKeySequence::Save});
     file->addSeparator();
     add(file, QStringLiteral("&Print Preview ..."), QStringLiteral("Menu_Print"), [this] { Print_Preview(); },
-        {QKeySequence(Qt::CTRL | Qt::Key_P)});
-    add(file, QStringLiteral("Print..."), QStringLiteral("Menu_Print_Report"), [this] { Print_Report(); });
-    add(file, QStringLiteral("Export PDF..."), QStringLiteral("Menu_Export_Pdf"), [this] { Export_Pdf(); });
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)});
+    add(file, QStringLiteral("P&rint..."), QStringLiteral("Menu_Print_Report"), [this] { Print_Report(); },
+        {QKeySequence::Print});
+    add(file, QStringLiteral("&Export PDF..."), QStringLiteral("Menu_Export_Pdf"), [this] { Export_Pdf(); },
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E)});
     file->addSeparator();
-    add(file, QStringLiteral("Quit"), QStringLiteral("Menu_Quit"), [this] { Quit(); },
+    Recent_Menu = file->addMenu(QStringLiteral("Recent &Jobs"));
+    Recent_Menu->setObjectName(QStringLiteral("Menu_Recent_Jobs"));
+    connect(Recent_Menu, &QMenu::aboutToShow, this, &Frm_Main::Fill_Recent_Menu);
+    Fill_Recent_Menu();
+    file->addSeparator();
+    add(file, QStringLiteral("&Quit"), QStringLiteral("Menu_Quit"), [this] { Quit(); },
         {QKeySequence(Qt::CTRL | Qt::Key_Q)});
 
-    QMenu *configure = menuBar()->addMenu(QStringLiteral("Configure"));
+    QMenu *configure = menuBar()->addMenu(QStringLiteral("&Configure"));
     configure->setObjectName(QStringLiteral("Menu_Configure"));
-    add(configure, QStringLiteral("Configure"), QStringLiteral("Menu_Configure_Options"), [this] { Open_Options(); });
+    add(configure, QStringLiteral("&Configure..."), QStringLiteral("Menu_Configure_Options"), [this] { Open_Options(); });
 
-    QMenu *view_menu = menuBar()->addMenu(QStringLiteral("View"));
+    QMenu *view_menu = menuBar()->addMenu(QStringLiteral("&View"));
     view_menu->setObjectName(QStringLiteral("Menu_View"));
     QAction *warning = view_menu->addAction(
         QStringLiteral("----Warning, Don't Modify Unless You Know What You Are Doing ----"));
     warning->setObjectName(QStringLiteral("Menu_View_Warning"));
     warning->setEnabled(false);
-    add(view_menu, QStringLiteral("View Private Use Fixtures"), QStringLiteral("Menu_View_Private"),
+    add(view_menu, QStringLiteral("View &Private Use Fixtures"), QStringLiteral("Menu_View_Private"),
         [this] { View_File(State.File1); });
-    add(view_menu, QStringLiteral("View Public Use Fixtures"), QStringLiteral("Menu_View_Public"),
+    add(view_menu, QStringLiteral("View P&ublic Use Fixtures"), QStringLiteral("Menu_View_Public"),
         [this] { View_File(State.File2); });
-    add(view_menu, QStringLiteral("View Fixture Unit Conversion"), QStringLiteral("Menu_View_Conversion"),
+    add(view_menu, QStringLiteral("View Fixture Unit &Conversion"), QStringLiteral("Menu_View_Conversion"),
         [this] { View_File(State.File3); });
-    add(view_menu, QStringLiteral("View Current Meter List"), QStringLiteral("Menu_View_Meter"),
+    add(view_menu, QStringLiteral("View Current &Meter List"), QStringLiteral("Menu_View_Meter"),
         [this] { View_File(State.Program_File(State.Settings.Set_Meter_Table)); });
 
-    QMenu *action = menuBar()->addMenu(QStringLiteral("Action"));
+    QMenu *action = menuBar()->addMenu(QStringLiteral("&Action"));
     action->setObjectName(QStringLiteral("Menu_Action"));
-    add(action, QStringLiteral("Edit Note"), QStringLiteral("Menu_Edit_Note"), [this] { Edit_Note(); });
-    add(action, QStringLiteral("Clear"), QStringLiteral("Menu_Clear"), [this] { New_Job(); });
-    add(action, QStringLiteral("Calculate"), QStringLiteral("Menu_Calculate"), [this] { Calculate(); },
+    add(action, QStringLiteral("Edit &Note"), QStringLiteral("Menu_Edit_Note"), [this] { Edit_Note(); });
+    add(action, QStringLiteral("C&lear"), QStringLiteral("Menu_Clear"), [this] { New_Job(); });
+    add(action, QStringLiteral("&Calculate"), QStringLiteral("Menu_Calculate"), [this] { Calculate(); },
         {QKeySequence(Qt::Key_F9), QKeySequence(Qt::CTRL | Qt::Key_R)});
-    add(action, QStringLiteral("Calculation Details"), QStringLiteral("Menu_Calc_Details"),
-        [this] { Show_Calc_Details(); });
+    add(action, QStringLiteral("Calculation &Details"), QStringLiteral("Menu_Calc_Details"),
+        [this] { Toggle_Calc_Details(); }, {QKeySequence(Qt::CTRL | Qt::Key_D)});
+    // The date is otherwise set with its calendar or "< Today".
+    add(action, QStringLiteral("Edit the Da&te"), QStringLiteral("Menu_Edit_Date"), [this] { Focus_Date(); },
+        {QKeySequence(Qt::ALT | Qt::Key_D)});
 
-    QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Menu_Help"));
-    add(help, QStringLiteral("Help"), QStringLiteral("Menu_Help_Help"), [this] { Show_Help(); },
-        {QKeySequence(Qt::Key_F1)});
-    add(help, QStringLiteral("License"), QStringLiteral("Menu_License"), [this] { Show_License(); });
-    add(help, QStringLiteral("Version Information"), QStringLiteral("Menu_Version_Information"),
+    add(help, QStringLiteral("&Help"), QStringLiteral("Menu_Help_Help"), [this] { Show_Help(); },
+        {QKeySequence::HelpContents, QKeySequence(Qt::Key_F1)});
+    add(help, QStringLiteral("&License"), QStringLiteral("Menu_License"), [this] { Show_License(); });
+    add(help, QStringLiteral("&Version Information"), QStringLiteral("Menu_Version_Information"),
         [this] { Show_Version_Information(); });
     help->addSeparator();
     add(help, QStringLiteral("&About"), QStringLiteral("Menu_About"), [this] { Show_About(); });
 }
 
+
+// File > Recent Jobs: the last jobs opened or saved that still exist,
+// each opened as Open opens a file (with its save prompt).
+void Frm_Main::Fill_Recent_Menu()
+{
+    Recent_Menu->clear();
+    const QStringList jobs = Existing_Jobs(Recent_Jobs);
+    for (int i = 0; i < jobs.size(); ++i) {
+        const QString &path = jobs[i];
+        QAction *a = Recent_Menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(
+            QFileInfo(path).fileName().replace(u'&', QStringLiteral("&&"))));
+        a->setObjectName(QStringLiteral("Menu_Recent_%1").arg(i + 1));
+        a->setToolTip(path);
+        a->setData(path);
+        connect(a, &QAction::triggered, this, [this, path] { Open_Job_File(path); });
+    }
+    Recent_Menu->setEnabled(!jobs.isEmpty());
+}

@@ -2,6 +2,7 @@
 #include "window_names.h"
 
 #include "frm_diagram.h"
+#include "input_marks.h"
 #include "leading_number.h"
 #include "number_format.h"
 #include "reference_dialogs.h"
@@ -67,6 +68,14 @@ Frm_Pressure::Frm_Pressure(Sizing_Job &job, int &flag_save, int &spot1, Prompt &
         const QString name = QLatin1String(field);
         Boxes.insert(name, findChild<QLineEdit *>(QStringLiteral("TB_") + name));
         Captions.insert(name, findChild<QLabel *>(QStringLiteral("Lab_") + name));
+    }
+    // A diameter or C factor the check cannot use is marked as it is typed.
+    for (const char *field : {"Dia_Service_1", "Dia_Service_2", "Dia_Plumbing", "C_Service_1", "C_Service_2", "C_Plumbing"}) {
+        QLineEdit *box = Boxes.value(QLatin1String(field));
+        if (!box)
+            continue;
+        const QString tip = box->toolTip();
+        connect(box, &QLineEdit::textChanged, this, [box, tip](const QString &text) { Mark_Field(box, Size_Concern(text), tip); });
     }
     Opt_Meter_Inside = ui_->Opt_Meter_Inside;
     Opt_Meter_Outside = ui_->Opt_Meter_Outside;

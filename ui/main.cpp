@@ -88,7 +88,8 @@ int main(int argc, char **argv)
         return 0;
     // The window opens a little wider than it must be, so that long results
     // show whole, but never larger than the screen (less room for its frame).
-    if (const QScreen *screen = window.screen()) {
+    // A window the last run left keeps its size and place.
+    if (const QScreen *screen = window.Geometry_Restored() ? nullptr : window.screen()) {
         const QSize frame(16, 40);
         QSize size = window.sizeHint().expandedTo(QSize(1100, 0)).boundedTo(screen->availableSize() - frame);
         window.resize(size.expandedTo(window.minimumSizeHint()));

@@ -12,11 +12,14 @@
 namespace {
 const QString Title = QStringLiteral("Quorvel");
 
+// A bare file name starts in the folder given; a path names its own.
 QString Start_Path(const QString &folder, const QString &file_name)
 {
-    if (!file_name.isEmpty())
+    if (file_name.isEmpty())
+        return folder;
+    if (file_name.contains(u'/') || folder.isEmpty())
         return file_name;
-    return folder;
+    return QDir(folder).filePath(file_name);
 }
 } // namespace
 

@@ -35,6 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     Apply_Job_File(first, bytes);
     const QByteArray written = Job_File_Bytes(first);
 
+    // A job the writer takes is a file the reader opens.
+    if (Unsaveable_Characters(first.Job).isEmpty() && !Not_Text_Reason(written).isEmpty())
+        std::abort();
+
     Program_State second = Fresh_State();
     const Job_Read_Result again = Apply_Job_File(second, written);
     if (!again.Opened || !again.Messages.isEmpty())
