@@ -1,6 +1,7 @@
 #include "engineering_report.h"
 
 #include "number_format.h"
+#include "report_html.h"
 #include "report_sources.h"
 
 #include <QFileInfo>
@@ -12,10 +13,7 @@
 
 namespace {
 
-QString Esc(const QString &text)
-{
-    return text.toHtmlEscaped();
-}
+using namespace report_html;
 
 // The inputs of a step by name.
 QHash<QString, Step_Input> Inputs_Of(const Step_Text &step)
@@ -79,39 +77,6 @@ QString Yes_No(bool ok, const QString &yes, const QString &no)
 {
     return ok ? QStringLiteral("<span style=\"color:#1a7f37\">%1</span>").arg(yes)
               : QStringLiteral("<span style=\"color:#c62828\"><b>%1</b></span>").arg(no);
-}
-
-const QString Table_Open = QStringLiteral(
-    "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" style=\"border-collapse:collapse; border-color:#888; margin-bottom:6px\" "
-    "width=\"99%\">");
-
-// One cell; align is 'r' for a number (right-aligned, never broken), 'n'
-// for a text kept on one line, anything else for text that may wrap.
-QString Cell(const char *tag, const QString &html, QChar align)
-{
-    const char16_t a = align.unicode();
-    const QString attributes = a == u'r'   ? QStringLiteral(" align=\"right\" style=\"white-space:nowrap\"")
-                               : a == u'n' ? QStringLiteral(" align=\"left\" style=\"white-space:nowrap\"")
-                                           : QStringLiteral(" align=\"left\"");
-    return QStringLiteral("<%1%2>%3</%1>").arg(QLatin1String(tag), attributes, html);
-}
-
-// The header row of a table, repeated on every page the table continues on.
-QString Header_Row(const QStringList &cells, const QString &align = QString())
-{
-    // A fill always comes with its text colour: readable on any palette.
-    QString row = QStringLiteral("<thead><tr style=\"background-color:#e8edf3; color:#1b2733\">");
-    for (int c = 0; c < cells.size(); ++c)
-        row += Cell("th", cells[c], c < align.size() ? align[c] : QChar());
-    return row + QStringLiteral("</tr></thead>");
-}
-
-QString Row(const QStringList &cells, const QString &style = QString(), const QString &align = QString())
-{
-    QString row = style.isEmpty() ? QStringLiteral("<tr>") : QStringLiteral("<tr style=\"%1\">").arg(style);
-    for (int c = 0; c < cells.size(); ++c)
-        row += Cell("td", cells[c], c < align.size() ? align[c] : QChar());
-    return row + QStringLiteral("</tr>");
 }
 
 QString Meter_Name(const Meter_List &meters, int index)

@@ -1,35 +1,13 @@
 #include "report_demand.h"
 
 #include "number_format.h"
+#include "report_html.h"
 
 #include <QLocale>
 
 namespace {
 
-const QString Table_Open = QStringLiteral(
-    "<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" style=\"border-collapse:collapse; border-color:#888; margin-bottom:6px\" "
-    "width=\"99%\">");
-
-QString Esc(const QString &text)
-{
-    return text.toHtmlEscaped();
-}
-
-QString Header_Row(const QStringList &cells)
-{
-    QString row = QStringLiteral("<tr style=\"background-color:#e8edf3\">");
-    for (const QString &c : cells)
-        row += QStringLiteral("<th align=\"left\">%1</th>").arg(c);
-    return row + QStringLiteral("</tr>");
-}
-
-QString Row(const QStringList &cells, const QString &style = QString())
-{
-    QString row = style.isEmpty() ? QStringLiteral("<tr>") : QStringLiteral("<tr style=\"%1\">").arg(style);
-    for (const QString &c : cells)
-        row += QStringLiteral("<td>%1</td>").arg(c);
-    return row + QStringLiteral("</tr>");
-}
+using namespace report_html;
 
 QString Gpm(double value)
 {

@@ -1,15 +1,9 @@
 #include "report_sources.h"
 
 #include "meter_list_edit.h"
+#include "report_html.h"
 
-namespace {
-
-QString Esc(const QString &text)
-{
-    return text.toHtmlEscaped();
-}
-
-} // namespace
+using namespace report_html;
 
 QString Estimate_Mark_Html(const Meter_List &meters, int index, Meter_Value value)
 {
@@ -22,11 +16,8 @@ QString Estimate_Mark_Html(const Meter_List &meters, int index, Meter_Value valu
 QString Data_Sources_Html(const Program_State &state, const QString &heading)
 {
     QString h = QStringLiteral("<h2>%1</h2>").arg(heading.toHtmlEscaped());
-    h += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" style=\"border-collapse:collapse; "
-                        "border-color:#888; margin-bottom:6px\" width=\"99%\">");
-    h += QStringLiteral("<tr style=\"background-color:#e8edf3\"><th align=\"left\" width=\"22%\">Data</th>"
-                        "<th align=\"left\" width=\"18%\">File, date</th><th align=\"left\" width=\"45%\">Sources</th>"
-                        "<th align=\"left\" width=\"15%\">Status</th></tr>");
+    h += Table_Open;
+    h += Header_Row({QStringLiteral("Data"), QStringLiteral("File, date"), QStringLiteral("Sources"), QStringLiteral("Status")});
     for (const Data_Source &d : Data_Sources(state)) {
         QStringList sources;
         for (const QString &s : d.Provenance.Sources)
