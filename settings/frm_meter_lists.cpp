@@ -136,6 +136,18 @@ void Frm_Meter_Lists::Set_Editable(bool editable)
         b->setEnabled(editable);
 }
 
+void Frm_Meter_Lists::Fill_Grid(const Meter_List &list)
+{
+    Grid->setRowCount(0);
+    for (const Meter_Entry &e : list.Entries) {
+        const int r = Grid->rowCount();
+        Grid->insertRow(r);
+        const QStringList cells = Meter_Entry_Cells(e);
+        for (int c = 0; c < cells.size(); ++c)
+            Grid->setItem(r, c, new QTableWidgetItem(cells[c]));
+    }
+}
+
 void Frm_Meter_Lists::Fill(const Meter_List &list, const QString &name, bool editable)
 {
     shown_ = list.Provenance;
@@ -146,14 +158,7 @@ void Frm_Meter_Lists::Fill(const Meter_List &list, const QString &name, bool edi
     const QString status = list.Provenance.Status;
     TB_Estimate->setText(status.startsWith(QStringLiteral("estimate: ")) ? status.mid(10) : QString());
     TB_Sources->setPlainText(list.Provenance.Sources.join(u'\n'));
-    Grid->setRowCount(0);
-    for (const Meter_Entry &e : list.Entries) {
-        const int r = Grid->rowCount();
-        Grid->insertRow(r);
-        const QStringList cells = Meter_Entry_Cells(e);
-        for (int c = 0; c < cells.size(); ++c)
-            Grid->setItem(r, c, new QTableWidgetItem(cells[c]));
-    }
+    Fill_Grid(list);
     Lab_Problem->clear();
     Set_Editable(editable);
 }
@@ -310,14 +315,7 @@ void Frm_Meter_Lists::Import_Csv()
         Refuse(QStringLiteral("Not imported: %1: %2.").arg(QFileInfo(path).fileName(), error));
         return;
     }
-    Grid->setRowCount(0);
-    for (const Meter_Entry &e : list.Entries) {
-        const int r = Grid->rowCount();
-        Grid->insertRow(r);
-        const QStringList cells = Meter_Entry_Cells(e);
-        for (int c = 0; c < cells.size(); ++c)
-            Grid->setItem(r, c, new QTableWidgetItem(cells[c]));
-    }
+    Fill_Grid(list);
     if (TB_Description->text().isEmpty())
         TB_Description->setText(QFileInfo(path).completeBaseName());
     Lab_Problem->clear();

@@ -49,6 +49,7 @@ public:
 private:
     void Set_Editable(bool editable);
     void Fill(const Meter_List &list, const QString &name, bool editable);
+    void Fill_Grid(const Meter_List &list); // the meters, one a row
     void Refuse(const QString &text, int row = -1);
 
     Program_State &state_;
