@@ -40,6 +40,21 @@ Program_State Loaded_State()
     return state;
 }
 
+// The pressure details every benchmark job uses: a check that up-sizes.
+void Set_Bench_Pressure(Sizing_Job &job)
+{
+    job.Use_Pressure = true;
+    job.Pressure_Min_Main = QStringLiteral("55");
+    job.Elev_Main_Meter = QStringLiteral("3");
+    job.Dia_Service_1 = job.Dia_Service_2 = QStringLiteral("0.995");
+    job.Len_Main_CB = QStringLiteral("40");
+    job.Len_CB_Meter = QStringLiteral("15");
+    job.Dia_Plumbing = QStringLiteral("1.055");
+    job.Len_Meter_Fixture = QStringLiteral("120");
+    job.Elev_Meter_Fixture = QStringLiteral("25");
+    job.Pressure_Fixture = QStringLiteral("25");
+}
+
 void Calculate_Pressure_Job(benchmark::State &bench, bool record_trace)
 {
     Program_State state = Loaded_State();
@@ -52,16 +67,7 @@ void Calculate_Pressure_Job(benchmark::State &bench, bool record_trace)
     state.Refresh_Grid();
     for (int r = 0; r < 6; ++r)
         job.Fixture_Count[r] = QStringLiteral("2");
-    job.Use_Pressure = true;
-    job.Pressure_Min_Main = QStringLiteral("55");
-    job.Elev_Main_Meter = QStringLiteral("3");
-    job.Dia_Service_1 = job.Dia_Service_2 = QStringLiteral("0.995");
-    job.Len_Main_CB = QStringLiteral("40");
-    job.Len_CB_Meter = QStringLiteral("15");
-    job.Dia_Plumbing = QStringLiteral("1.055");
-    job.Len_Meter_Fixture = QStringLiteral("120");
-    job.Elev_Meter_Fixture = QStringLiteral("25");
-    job.Pressure_Fixture = QStringLiteral("25");
+    Set_Bench_Pressure(job);
     int upsized = 0;
     qsizetype steps = 0;
     for (auto _ : bench) {
@@ -105,16 +111,7 @@ Program_State House_State(int dwellings)
         for (const auto &[code, each] : rows)
             if (state.Table1.Rows[r].Code_Description.trimmed() == QLatin1String(code))
                 job.Fixture_Count[r] = QString::number(each * dwellings);
-    job.Use_Pressure = true;
-    job.Pressure_Min_Main = QStringLiteral("55");
-    job.Elev_Main_Meter = QStringLiteral("3");
-    job.Dia_Service_1 = job.Dia_Service_2 = QStringLiteral("0.995");
-    job.Len_Main_CB = QStringLiteral("40");
-    job.Len_CB_Meter = QStringLiteral("15");
-    job.Dia_Plumbing = QStringLiteral("1.055");
-    job.Len_Meter_Fixture = QStringLiteral("120");
-    job.Elev_Meter_Fixture = QStringLiteral("25");
-    job.Pressure_Fixture = QStringLiteral("25");
+    Set_Bench_Pressure(job);
     return state;
 }
 
